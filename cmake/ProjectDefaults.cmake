@@ -1,0 +1,20 @@
+# Compiler settings shared by every target of ours (not by third-party code such as GoogleTest).
+
+if(MON_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # Static runtime: the shipped executable and DLL need nothing beside them.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# mon_target_defaults(<target>): warnings as errors and the platform defines.
+function(mon_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                 _WIN32_WINNT=0x0601)
+  endif()
+endfunction()

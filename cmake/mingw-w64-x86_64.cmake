@@ -1,0 +1,17 @@
+# Cross toolchain: Windows x64 with mingw-w64 (POSIX thread model), Debian's g++-mingw-w64-x86-64-posix.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MON_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MON_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MON_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${MON_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MON_MINGW_TRIPLE} ${CMAKE_SOURCE_DIR}/build/mingw-deps)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Test binaries run under Wine; scripts/test provides WINEPREFIX and DISPLAY.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -1,0 +1,65 @@
+# Shared helpers of the set-up scripts. Source it; do not run it.
+
+# mon_require_packages PKG...: installs the Debian packages that are not installed yet.
+mon_require_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$pkg")
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "== installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" >/dev/null
+  fi
+}
+
+# Packages of the native build and its tests.
+MON_NATIVE_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev libpng-dev pkg-config)
+# Packages of the Windows cross build and of running it under Wine, headless.
+MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth)
+
+# mon_start_wine: a private Xvfb display and a fresh Wine prefix in a temporary folder, for the
+# rest of the calling script. mon_stop_wine ends both and removes the prefix.
+mon_start_wine() {
+  MON_WINE_TMP=$(mktemp -d /tmp/mon-wine.XXXXXX)
+  local display
+  for display in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
+  done
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$MON_WINE_TMP/xvfb.log" 2>&1 &
+  MON_XVFB_PID=$!
+  export DISPLAY=":$display"
+  local waited=0
+  until [ -e "/tmp/.X11-unix/X$display" ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+    if [ "$waited" -gt 100 ] || ! kill -0 "$MON_XVFB_PID" 2>/dev/null; then
+      echo "Xvfb did not start" >&2
+      return 1
+    fi
+  done
+  export WINEPREFIX="$MON_WINE_TMP/prefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+  wineboot -i >"$MON_WINE_TMP/wineboot.log" 2>&1
+  wineserver -w
+}
+
+mon_stop_wine() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "${WINEPREFIX}" ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  fi
+  if [ -n "${MON_XVFB_PID:-}" ]; then
+    kill "$MON_XVFB_PID" 2>/dev/null || true
+    wait "$MON_XVFB_PID" 2>/dev/null || true
+  fi
+  [ -n "${MON_WINE_TMP:-}" ] && rm -rf "$MON_WINE_TMP"
+  MON_XVFB_PID=""
+  MON_WINE_TMP=""
+}

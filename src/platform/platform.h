@@ -1,0 +1,22 @@
+// The one seam between the core and the operating system: a bundle of narrow interfaces, each
+// implemented once per system (src/platform/win32, src/platform/posix) and by test fakes.
+// Core components take the interfaces they need by reference; the program wires a backend.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/window_system.h"
+
+namespace mon {
+
+struct TPlatform {
+  TFileSystem* Files = nullptr;
+  TClock* Clock = nullptr;
+  TWindowSystem* Windows = nullptr;
+  TDebugOutput* Debug = nullptr;
+  TMessageBox* MessageBox = nullptr;
+};
+
+}  // namespace mon

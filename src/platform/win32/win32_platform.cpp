@@ -1,0 +1,13 @@
+#include "platform/win32/win32_platform.h"
+
+namespace mon::win32 {
+
+TWin32Platform::TWin32Platform() {
+  FPlatform.Files = &FFiles;
+  FPlatform.Clock = &FClock;
+  FPlatform.Windows = &FWindows;
+  FPlatform.Debug = &FDebug;
+  FPlatform.MessageBox = &FMessageBox;
+}
+
+}  // namespace mon::win32

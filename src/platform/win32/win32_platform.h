@@ -1,0 +1,25 @@
+// The Win32 backend, whole: owns one instance of every Win32 service and hands them out as a
+// TPlatform.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/win32_basic_services.h"
+#include "platform/win32/win32_file_system.h"
+
+namespace mon::win32 {
+
+class TWin32Platform {
+ public:
+  TWin32Platform();
+  TPlatform& Platform() { return FPlatform; }
+
+ private:
+  TWin32FileSystem FFiles;
+  TWin32Clock FClock;
+  TWin32WindowSystem FWindows;
+  TWin32DebugOutput FDebug;
+  TWin32MessageBox FMessageBox;
+  TPlatform FPlatform;
+};
+
+}  // namespace mon::win32
