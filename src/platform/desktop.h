@@ -1,0 +1,134 @@
+// The desktop as the monitor's main window needs it: an application window of its own with
+// messages and timers, a notification-area icon with a popup menu, the message loop, messages
+// to other programs' windows, and starting programs through the shell.
+//
+// Everything here runs on the main thread (the thread that runs the message loop), except
+// TAppWindow::PostToSelf, which any thread may call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/window_system.h"
+
+namespace mon {
+
+// What the system tells an application window. Handlers run on the main thread from the
+// message loop.
+class TAppWindowEvents {
+ public:
+  virtual ~TAppWindowEvents() = default;
+  // A message of the program's own range (WM_USER and above, other than the tray's): true when
+  // handled (the result is then 0). Unhandled messages get the system's default handling.
+  virtual bool HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
+                                std::intptr_t ALParam) = 0;
+  // A timer started with TAppWindow::StartTimer fired.
+  virtual void TimerFired(std::uint32_t ATimerId) = 0;
+  // The window needs painting / the mouse moved, was pressed or released in the client area.
+  virtual void Paint() {}
+  virtual void MouseMove(int /*AX*/, int /*AY*/) {}
+  virtual void MouseDown(int /*AX*/, int /*AY*/) {}
+  virtual void MouseUp(int /*AX*/, int /*AY*/) {}
+  virtual void MouseLeave() {}
+  // The window is being destroyed (the message loop is ending or the session ends).
+  virtual void Destroying() {}
+};
+
+struct TAppWindowOptions {
+  std::u16string ClassName;
+  std::u16string Title;
+  int ClientWidth = 0;
+  int ClientHeight = 0;
+  // Borderless, centred on the screen, hidden at creation, no taskbar button.
+  bool Borderless = true;
+};
+
+class TAppWindow {
+ public:
+  virtual ~TAppWindow() = default;
+  virtual TWindowHandle Handle() const = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual bool IsVisible() const = 0;
+  virtual void BringToForeground() = 0;
+  virtual void SetTitle(const std::u16string& ATitle) = 0;
+  // Asks for a repaint of the whole client area.
+  virtual void Invalidate() = 0;
+  // Queues a message to this window; true when it was queued. Any thread.
+  virtual bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam,
+                          std::intptr_t ALParam) = 0;
+  // (Re)starts timer ATimerId with the interval, from now; StopTimer ends it.
+  virtual void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) = 0;
+  virtual void StopTimer(std::uint32_t ATimerId) = 0;
+};
+
+struct TPopupMenuItem {
+  std::u16string Caption;
+  bool Visible = true;
+};
+
+// What the notification-area icon tells its owner.
+class TTrayIconEvents {
+ public:
+  virtual ~TTrayIconEvents() = default;
+  virtual void TrayClicked() = 0;
+  // A right click: the owner shows its popup menu.
+  virtual void TrayMenuRequested() = 0;
+};
+
+class TTrayIcon {
+ public:
+  virtual ~TTrayIcon() = default;
+  // The icon file to show (an .ico); nullopt or an unloadable file keeps the program's icon.
+  virtual void SetIconFile(const std::optional<std::u16string>& APath) = 0;
+  virtual void SetHint(const std::u16string& AHint) = 0;
+  // Puts the icon up (retrying later when the notification area is not there yet, and again
+  // whenever the notification area is re-created); Hide removes it.
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual bool IsShown() const = 0;
+  // Shows the menu at the pointer and returns the index of the chosen item, or nullopt.
+  virtual std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>& AItems) = 0;
+};
+
+enum class TShowCommand { Show, ShowNormal };
+
+class TDesktop {
+ public:
+  virtual ~TDesktop() = default;
+
+  // Creates the window; AEvents must outlive it. nullptr when the system refuses.
+  virtual std::unique_ptr<TAppWindow> CreateAppWindow(const TAppWindowOptions& AOptions,
+                                                      TAppWindowEvents& AEvents) = 0;
+  // The icon of AOwner's notification area presence; AEvents must outlive it.
+  virtual std::unique_ptr<TTrayIcon> CreateTrayIcon(TAppWindow& AOwner,
+                                                    TTrayIconEvents& AEvents) = 0;
+
+  // Runs the message loop until Terminate; returns the exit code.
+  virtual int RunMessageLoop() = 0;
+  virtual void Terminate() = 0;
+  // Dispatches every message already queued for this thread, then returns.
+  virtual void ProcessPendingMessages() = 0;
+  virtual void Sleep(std::uint32_t AMilliseconds) = 0;
+
+  // Messages to another program's window. Post queues and returns; Send waits until the
+  // receiver has handled the message, at most ATimeoutMs and not at all when the receiver is
+  // hung. Both return false when nothing was delivered.
+  virtual bool PostToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
+                            std::intptr_t ALParam) = 0;
+  virtual bool SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
+                            std::intptr_t ALParam, std::uint32_t ATimeoutMs) = 0;
+  // Shows a (possibly hidden) window in its current state and brings it to the foreground.
+  virtual void ShowAndForeground(TWindowHandle AWindow) = 0;
+
+  // Opens AFile with the shell verb "open" (a program is started, an address shown in the
+  // browser). The result is not reported.
+  virtual void ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder,
+                         TWindowHandle AOwner, TShowCommand AShow) = 0;
+};
+
+}  // namespace mon

@@ -1,0 +1,429 @@
+#include "platform/win32/win32_desktop.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <map>
+
+#include "platform/win32/wide.h"
+
+namespace mon::win32 {
+
+namespace {
+
+// Messages and timers the desktop layer uses for itself, outside the program's own numbers.
+constexpr UINT kTrayCallbackMessage = WM_APP + 0x3F00;
+constexpr UINT_PTR kTrayRetryTimer = 0x7F000001;
+constexpr UINT kTrayRetryIntervalMs = 2000;
+constexpr UINT kTrayIconId = 1;
+
+class TWin32TrayIcon;
+
+class TWin32AppWindow final : public TAppWindow {
+ public:
+  TWin32AppWindow(TAppWindowEvents& AEvents) : FEvents(AEvents) {}
+  ~TWin32AppWindow() override;
+
+  bool Create(const TAppWindowOptions& AOptions);
+
+  TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(FWindow); }
+  void Show() override { ::ShowWindow(FWindow, SW_SHOW); }
+  void Hide() override { ::ShowWindow(FWindow, SW_HIDE); }
+  bool IsVisible() const override { return ::IsWindowVisible(FWindow) != 0; }
+  void BringToForeground() override { ::SetForegroundWindow(FWindow); }
+  void SetTitle(const std::u16string& ATitle) override {
+    ::SetWindowTextW(FWindow, ToWide(ATitle).c_str());
+  }
+  void Invalidate() override { ::InvalidateRect(FWindow, nullptr, FALSE); }
+  bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override {
+    return ::PostMessageW(FWindow, AMessage, AWParam, ALParam) != 0;
+  }
+  void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) override {
+    ::SetTimer(FWindow, ATimerId, AIntervalMs, nullptr);  // re-arming restarts the interval
+  }
+  void StopTimer(std::uint32_t ATimerId) override { ::KillTimer(FWindow, ATimerId); }
+
+  HWND Window() const { return FWindow; }
+  void SetTrayIcon(TWin32TrayIcon* AIcon) { FTrayIcon = AIcon; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM ALParam);
+  LRESULT Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam);
+
+  TAppWindowEvents& FEvents;
+  HWND FWindow = nullptr;
+  TWin32TrayIcon* FTrayIcon = nullptr;
+  bool FTrackingMouse = false;
+};
+
+class TWin32TrayIcon final : public TTrayIcon {
+ public:
+  TWin32TrayIcon(TWin32AppWindow& AOwner, TTrayIconEvents& AEvents)
+      : FOwner(AOwner), FEvents(AEvents) {
+    FOwner.SetTrayIcon(this);
+  }
+  ~TWin32TrayIcon() override {
+    Hide();
+    FOwner.SetTrayIcon(nullptr);
+    FreeIcon();
+  }
+
+  void SetIconFile(const std::optional<std::u16string>& APath) override;
+  void SetHint(const std::u16string& AHint) override;
+  void Show() override;
+  void Hide() override;
+  bool IsShown() const override { return FShown; }
+  std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>& AItems) override;
+
+  // From the owner's window procedure.
+  void Callback(LPARAM ALParam);
+  void RetryTimer();
+  void TaskbarCreated();
+
+ private:
+  NOTIFYICONDATAW Data(UINT AFlags) const;
+  bool Add();
+  void FreeIcon();
+
+  TWin32AppWindow& FOwner;
+  TTrayIconEvents& FEvents;
+  HICON FIcon = nullptr;
+  bool FIconFromFile = false;
+  std::wstring FHint;
+  bool FWanted = false;
+  bool FShown = false;
+};
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+TWin32AppWindow::~TWin32AppWindow() {
+  if (FWindow != nullptr) {
+    ::SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
+    ::DestroyWindow(FWindow);
+  }
+}
+
+bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  const std::wstring className = ToWide(AOptions.ClassName);
+  WNDCLASSEXW windowClass{};
+  if (::GetClassInfoExW(instance, className.c_str(), &windowClass) == 0) {
+    windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = className.c_str();
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (::RegisterClassExW(&windowClass) == 0) {
+      return false;
+    }
+  }
+  // A tool window has no taskbar button; the window is created hidden.
+  const DWORD style = AOptions.Borderless ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+  RECT frame{0, 0, AOptions.ClientWidth, AOptions.ClientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_TOOLWINDOW);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  FWindow = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), ToWide(AOptions.Title).c_str(),
+                              style, left, top, width, height, nullptr, nullptr, instance, this);
+  return FWindow != nullptr;
+}
+
+LRESULT CALLBACK TWin32AppWindow::WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam,
+                                             LPARAM ALParam) {
+  if (AMessage == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(ALParam);
+    auto* self = static_cast<TWin32AppWindow*>(create->lpCreateParams);
+    self->FWindow = AWindow;
+    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TWin32AppWindow*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
+  if (self == nullptr) {
+    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
+  }
+  return self->Handle(AMessage, AWParam, ALParam);
+}
+
+LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
+  if (AMessage == kTrayCallbackMessage) {
+    if (FTrayIcon != nullptr) {
+      FTrayIcon->Callback(ALParam);
+    }
+    return 0;
+  }
+  if (AMessage == TaskbarCreatedMessage() && AMessage != 0) {
+    if (FTrayIcon != nullptr) {
+      FTrayIcon->TaskbarCreated();
+    }
+    return 0;
+  }
+  switch (AMessage) {
+    case WM_TIMER:
+      if (AWParam == kTrayRetryTimer) {
+        if (FTrayIcon != nullptr) {
+          FTrayIcon->RetryTimer();
+        }
+      } else {
+        FEvents.TimerFired(static_cast<std::uint32_t>(AWParam));
+      }
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      ::BeginPaint(FWindow, &paint);
+      FEvents.Paint();
+      ::EndPaint(FWindow, &paint);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (!FTrackingMouse) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, FWindow, 0};
+        FTrackingMouse = ::TrackMouseEvent(&track) != 0;
+      }
+      FEvents.MouseMove(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
+      return 0;
+    case WM_MOUSELEAVE:
+      FTrackingMouse = false;
+      FEvents.MouseLeave();
+      return 0;
+    case WM_LBUTTONDOWN:
+      ::SetCapture(FWindow);
+      FEvents.MouseDown(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
+      return 0;
+    case WM_LBUTTONUP:
+      ::ReleaseCapture();
+      FEvents.MouseUp(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
+      return 0;
+    case WM_CLOSE:
+      Hide();  // the panel only hides; the monitor ends through its menu
+      return 0;
+    case WM_DESTROY:
+      FEvents.Destroying();
+      return 0;
+    default:
+      break;
+  }
+  if (AMessage >= WM_USER && AMessage < 0xC000 &&
+      FEvents.HandleAppMessage(AMessage, AWParam, ALParam)) {
+    return 0;
+  }
+  return ::DefWindowProcW(FWindow, AMessage, AWParam, ALParam);
+}
+
+NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = FOwner.Window();
+  data.uID = kTrayIconId;
+  data.uFlags = AFlags;
+  data.uCallbackMessage = kTrayCallbackMessage;
+  data.hIcon = FIcon != nullptr ? FIcon : ::LoadIconW(nullptr, IDI_APPLICATION);
+  const std::size_t length = std::min<std::size_t>(FHint.size(), std::size(data.szTip) - 1);
+  FHint.copy(data.szTip, length);
+  data.szTip[length] = L'\0';
+  return data;
+}
+
+void TWin32TrayIcon::FreeIcon() {
+  if (FIcon != nullptr && FIconFromFile) {
+    ::DestroyIcon(FIcon);
+  }
+  FIcon = nullptr;
+  FIconFromFile = false;
+}
+
+void TWin32TrayIcon::SetIconFile(const std::optional<std::u16string>& APath) {
+  HICON icon = nullptr;
+  if (APath) {
+    icon = static_cast<HICON>(::LoadImageW(nullptr, ToWide(*APath).c_str(), IMAGE_ICON, 0, 0,
+                                           LR_LOADFROMFILE | LR_DEFAULTSIZE));
+  }
+  FreeIcon();
+  if (icon != nullptr) {
+    FIcon = icon;
+    FIconFromFile = true;
+  } else {
+    FIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));  // the program's own
+  }
+  if (FShown) {
+    NOTIFYICONDATAW data = Data(NIF_ICON);
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+  }
+}
+
+void TWin32TrayIcon::SetHint(const std::u16string& AHint) {
+  FHint = ToWide(AHint);
+  if (FShown) {
+    NOTIFYICONDATAW data = Data(NIF_TIP);
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+  }
+}
+
+bool TWin32TrayIcon::Add() {
+  NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  if (!::Shell_NotifyIconW(NIM_ADD, &data)) {
+    return false;
+  }
+  data.uVersion = NOTIFYICON_VERSION_4;
+  ::Shell_NotifyIconW(NIM_SETVERSION, &data);
+  FShown = true;
+  return true;
+}
+
+void TWin32TrayIcon::Show() {
+  FWanted = true;
+  if (!FShown && !Add()) {
+    // At logon the notification area may not exist yet: try again until it does.
+    ::SetTimer(FOwner.Window(), kTrayRetryTimer, kTrayRetryIntervalMs, nullptr);
+  }
+}
+
+void TWin32TrayIcon::Hide() {
+  FWanted = false;
+  ::KillTimer(FOwner.Window(), kTrayRetryTimer);
+  if (FShown) {
+    NOTIFYICONDATAW data = Data(0);
+    ::Shell_NotifyIconW(NIM_DELETE, &data);
+    FShown = false;
+  }
+}
+
+void TWin32TrayIcon::RetryTimer() {
+  if (!FWanted || FShown || Add()) {
+    ::KillTimer(FOwner.Window(), kTrayRetryTimer);
+  }
+}
+
+void TWin32TrayIcon::TaskbarCreated() {
+  // A new notification area (Explorer restarted) has none of the old icons.
+  FShown = false;
+  if (FWanted) {
+    Show();
+  }
+}
+
+void TWin32TrayIcon::Callback(LPARAM ALParam) {
+  // Version 4: the event is in the low word.
+  switch (LOWORD(ALParam)) {
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+      FEvents.TrayClicked();
+      break;
+    case WM_CONTEXTMENU:
+      FEvents.TrayMenuRequested();
+      break;
+    default:
+      break;
+  }
+}
+
+std::optional<std::size_t> TWin32TrayIcon::ShowPopupMenu(
+    const std::vector<TPopupMenuItem>& AItems) {
+  HMENU menu = ::CreatePopupMenu();
+  if (menu == nullptr) {
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < AItems.size(); ++i) {
+    if (AItems[i].Visible) {
+      ::AppendMenuW(menu, MF_STRING, i + 1, ToWide(AItems[i].Caption).c_str());
+    }
+  }
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  // The menu closes when the user clicks elsewhere only if the owner is in the foreground.
+  ::SetForegroundWindow(FOwner.Window());
+  const UINT chosen =
+      static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                         cursor.x, cursor.y, 0, FOwner.Window(), nullptr));
+  ::PostMessageW(FOwner.Window(), WM_NULL, 0, 0);
+  ::DestroyMenu(menu);
+  if (chosen == 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(chosen - 1);
+}
+
+}  // namespace
+
+std::unique_ptr<TAppWindow> TWin32Desktop::CreateAppWindow(const TAppWindowOptions& AOptions,
+                                                           TAppWindowEvents& AEvents) {
+  auto window = std::make_unique<TWin32AppWindow>(AEvents);
+  if (!window->Create(AOptions)) {
+    return nullptr;
+  }
+  return window;
+}
+
+std::unique_ptr<TTrayIcon> TWin32Desktop::CreateTrayIcon(TAppWindow& AOwner,
+                                                         TTrayIconEvents& AEvents) {
+  return std::make_unique<TWin32TrayIcon>(static_cast<TWin32AppWindow&>(AOwner), AEvents);
+}
+
+int TWin32Desktop::RunMessageLoop() {
+  MSG message{};
+  BOOL result = 0;
+  while ((result = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+    if (result == -1) {
+      return 1;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+void TWin32Desktop::Terminate() {
+  ::PostQuitMessage(0);
+}
+
+void TWin32Desktop::ProcessPendingMessages() {
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the loop
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+void TWin32Desktop::Sleep(std::uint32_t AMilliseconds) {
+  ::Sleep(AMilliseconds);
+}
+
+bool TWin32Desktop::PostToWindow(TWindowHandle AWindow, std::uint32_t AMessage,
+                                 std::uintptr_t AWParam, std::intptr_t ALParam) {
+  return AWindow != 0 &&
+         ::PostMessageW(reinterpret_cast<HWND>(AWindow), AMessage, AWParam, ALParam) != 0;
+}
+
+bool TWin32Desktop::SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage,
+                                 std::uintptr_t AWParam, std::intptr_t ALParam,
+                                 std::uint32_t ATimeoutMs) {
+  DWORD_PTR result = 0;
+  return AWindow != 0 &&
+         ::SendMessageTimeoutW(reinterpret_cast<HWND>(AWindow), AMessage, AWParam, ALParam,
+                               SMTO_ABORTIFHUNG | SMTO_NORMAL, ATimeoutMs, &result) != 0;
+}
+
+void TWin32Desktop::ShowAndForeground(TWindowHandle AWindow) {
+  const HWND window = reinterpret_cast<HWND>(AWindow);
+  ::ShowWindow(window, SW_SHOW);
+  ::SetForegroundWindow(window);
+}
+
+void TWin32Desktop::ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder,
+                              TWindowHandle AOwner, TShowCommand AShow) {
+  ::ShellExecuteW(reinterpret_cast<HWND>(AOwner), L"open", ToWide(AFile).c_str(), nullptr,
+                  AWorkingFolder.empty() ? nullptr : ToWide(AWorkingFolder).c_str(),
+                  AShow == TShowCommand::Show ? SW_SHOW : SW_SHOWNORMAL);
+}
+
+}  // namespace mon::win32

@@ -1,0 +1,131 @@
+// A desktop in memory: windows whose posted messages and timers the test delivers itself, a
+// tray icon that records what it shows, and a log of everything sent to other windows.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace mon::testing {
+
+struct TDeliveredMessage {
+  TWindowHandle Window = 0;
+  std::uint32_t Message = 0;
+  std::uintptr_t WParam = 0;
+  std::intptr_t LParam = 0;
+  bool Sent = false;  // SendToWindow (synchronous) rather than PostToWindow
+  bool operator==(const TDeliveredMessage&) const = default;
+};
+
+struct TShellOpen {
+  std::u16string File;
+  std::u16string WorkingFolder;
+  TShowCommand Show = TShowCommand::Show;
+};
+
+class TFakeDesktop;
+
+class TFakeAppWindow final : public TAppWindow {
+ public:
+  TFakeAppWindow(TFakeDesktop& ADesktop, TAppWindowEvents& AEvents, TAppWindowOptions AOptions,
+                 TWindowHandle AHandle);
+  ~TFakeAppWindow() override;
+
+  TWindowHandle Handle() const override { return FHandle; }
+  void Show() override { FVisible = true; }
+  void Hide() override { FVisible = false; }
+  bool IsVisible() const override { return FVisible; }
+  void BringToForeground() override { ++ForegroundCount; }
+  void SetTitle(const std::u16string& ATitle) override { Title = ATitle; }
+  void Invalidate() override { ++InvalidateCount; }
+  bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override;
+  void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) override;
+  void StopTimer(std::uint32_t ATimerId) override;
+
+  // Delivers the queued messages in order (also those queued while delivering); returns how many.
+  int DeliverPosted();
+  std::size_t PostedCount() const;
+  bool IsTimerRunning(std::uint32_t ATimerId) const { return FTimers.count(ATimerId) != 0; }
+  std::uint32_t TimerInterval(std::uint32_t ATimerId) const { return FTimers.at(ATimerId); }
+  // Fires a running timer as the system would.
+  void FireTimer(std::uint32_t ATimerId);
+
+  const TAppWindowOptions Options;
+  std::u16string Title;
+  int ForegroundCount = 0;
+  int InvalidateCount = 0;
+  int TimerStarts = 0;
+
+ private:
+  TFakeDesktop& FDesktop;
+  TAppWindowEvents& FEvents;
+  TWindowHandle FHandle;
+  bool FVisible = false;
+  mutable std::mutex FLock;
+  std::deque<TDeliveredMessage> FPosted;
+  std::map<std::uint32_t, std::uint32_t> FTimers;
+};
+
+class TFakeTrayIcon final : public TTrayIcon {
+ public:
+  explicit TFakeTrayIcon(TTrayIconEvents& AEvents) : Events(AEvents) {}
+  void SetIconFile(const std::optional<std::u16string>& APath) override { IconFile = APath; }
+  void SetHint(const std::u16string& AHint) override { Hint = AHint; }
+  void Show() override { Shown = true; }
+  void Hide() override { Shown = false; }
+  bool IsShown() const override { return Shown; }
+  std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>& AItems) override {
+    LastMenu = AItems;
+    return NextMenuChoice;
+  }
+
+  TTrayIconEvents& Events;
+  std::optional<std::u16string> IconFile;
+  std::u16string Hint;
+  bool Shown = false;
+  std::vector<TPopupMenuItem> LastMenu;
+  std::optional<std::size_t> NextMenuChoice;
+};
+
+class TFakeDesktop final : public TDesktop {
+ public:
+  std::unique_ptr<TAppWindow> CreateAppWindow(const TAppWindowOptions& AOptions,
+                                              TAppWindowEvents& AEvents) override;
+  std::unique_ptr<TTrayIcon> CreateTrayIcon(TAppWindow& AOwner, TTrayIconEvents& AEvents) override;
+  int RunMessageLoop() override;
+  void Terminate() override { Terminated = true; }
+  void ProcessPendingMessages() override;
+  void Sleep(std::uint32_t AMilliseconds) override { SleptMs += AMilliseconds; }
+  bool PostToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
+                    std::intptr_t ALParam) override;
+  bool SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
+                    std::intptr_t ALParam, std::uint32_t ATimeoutMs) override;
+  void ShowAndForeground(TWindowHandle AWindow) override { ShownWindows.push_back(AWindow); }
+  void ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder, TWindowHandle,
+                 TShowCommand AShow) override {
+    ShellOpens.push_back({AFile, AWorkingFolder, AShow});
+  }
+
+  // Other programs' windows that answer; messages to any other handle are not delivered.
+  std::set<TWindowHandle> LiveWindows;
+  std::vector<TDeliveredMessage> Delivered;
+  std::vector<std::uint32_t> SendTimeouts;
+  std::vector<TWindowHandle> ShownWindows;
+  std::vector<TShellOpen> ShellOpens;
+  bool Terminated = false;
+  std::uint32_t SleptMs = 0;
+  int PendingProcessed = 0;
+  std::vector<TFakeAppWindow*> Windows;
+  TFakeTrayIcon* LastTrayIcon = nullptr;
+
+ private:
+  TWindowHandle FNextHandle = 0x1000;
+};
+
+}  // namespace mon::testing
