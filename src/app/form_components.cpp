@@ -1,0 +1,100 @@
+#include "app/form_components.h"
+
+#include <vector>
+
+namespace mon {
+
+TTimer::TTimer(TComponent* AOwner, TAppWindow& AWindow, std::uint32_t ATimerId)
+    : TComponent(AOwner), FWindow(AWindow), FTimerId(ATimerId) {}
+
+TTimer::~TTimer() {
+  if (FEnabled) {
+    FWindow.StopTimer(FTimerId);
+  }
+}
+
+void TTimer::SetEnabled(bool AValue) {
+  FEnabled = AValue;
+  if (AValue) {
+    FWindow.StartTimer(FTimerId, FInterval);
+  } else {
+    FWindow.StopTimer(FTimerId);
+  }
+}
+
+void TTimer::SetInterval(std::uint32_t AValue) {
+  FInterval = AValue;
+  if (FEnabled) {
+    FWindow.StartTimer(FTimerId, FInterval);
+  }
+}
+
+bool TTimer::Fired(std::uint32_t ATimerId) {
+  if (ATimerId != FTimerId) {
+    return false;
+  }
+  if (FEnabled && OnTimer) {
+    OnTimer(*this);
+  }
+  return true;
+}
+
+TMenuItem* TPopupMenu::Item(std::size_t AIndex) const {
+  std::size_t found = 0;
+  for (std::size_t i = 0; i < ComponentCount(); ++i) {
+    if (auto* item = dynamic_cast<TMenuItem*>(Components(i))) {
+      if (found++ == AIndex) {
+        return item;
+      }
+    }
+  }
+  return nullptr;
+}
+
+std::size_t TPopupMenu::ItemCount() const {
+  std::size_t count = 0;
+  while (Item(count) != nullptr) {
+    ++count;
+  }
+  return count;
+}
+
+void TPopupMenu::Popup(TTrayIcon& ATray) {
+  std::vector<TPopupMenuItem> items;
+  for (std::size_t i = 0; i < ItemCount(); ++i) {
+    items.push_back({Item(i)->Caption(), Item(i)->Visible});
+  }
+  const auto chosen = ATray.ShowPopupMenu(items);
+  if (!chosen || *chosen >= items.size()) {
+    return;
+  }
+  TMenuItem* item = Item(*chosen);
+  if (item->Visible && item->OnClick) {
+    item->OnClick(*item);
+  }
+}
+
+TTrayIconComponent::TTrayIconComponent(TComponent* AOwner, TDesktop& ADesktop, TAppWindow& AWindow)
+    : TComponent(AOwner), FIcon(ADesktop.CreateTrayIcon(AWindow, *this)) {}
+
+void TTrayIconComponent::SetVisible(bool AValue) {
+  if (AValue) {
+    FIcon->Show();
+  } else {
+    FIcon->Hide();
+  }
+}
+
+void TTrayIconComponent::TrayClicked() {
+  if (OnClick) {
+    OnClick(*this);
+  }
+}
+
+void TTrayIconComponent::TrayMenuRequested() {
+  if (PopupMenu != nullptr) {
+    PopupMenu->Popup(*FIcon);
+  }
+}
+
+}  // namespace mon
