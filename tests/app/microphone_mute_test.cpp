@@ -101,7 +101,9 @@ TEST_F(MicrophoneMuteTest, ReplacedDeviceIsReopenedAndToggledByTheSamePress) {
   // Removed and not replaced: the press does nothing, the next ones retry.
   FAudio.ReplaceCaptureDevice();
   FAudio.CaptureDevicePresent = false;
+  const int writes = FAudio.SetMuteCalls;
   mute.MicrophoneMute();
+  EXPECT_EQ(FAudio.SetMuteCalls, writes) << "an unreadable state is never written back";
   EXPECT_FALSE(mute.HasAudioEndpoint());
   EXPECT_FALSE(FAudio.SystemMuted);
   EXPECT_EQ(FAudio.OpenCalls, 3);

@@ -1,8 +1,9 @@
 // Owners of COM references and of the calling thread's COM initialisation.
 #pragma once
 
-#include <objbase.h>
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <utility>
 

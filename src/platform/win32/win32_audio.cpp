@@ -1,4 +1,4 @@
-#include "platform/win32/win32_audio.h"
+#include "platform/win32/win32_core_audio.h"
 
 #include <cstring>
 
@@ -121,6 +121,9 @@ bool TWin32AudioEndpoint::SetMute(bool AMuted) {
 }
 
 // ---------------------------------------------------------------- mixer
+//
+// Every structure is passed with its size in this build; the 64-bit ones are larger than their
+// 32-bit counterparts where they hold pointers or pointer-sized fields.
 
 TWin32AudioMixer::~TWin32AudioMixer() {
   ::mixerClose(FMixer);
