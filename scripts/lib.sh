@@ -20,8 +20,10 @@ mon_require_packages() {
 
 # Packages of the native build and its tests.
 MON_NATIVE_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev libpng-dev pkg-config)
-# Packages of the Windows cross build and of running it under Wine, headless.
-MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth)
+# Packages of the Windows cross build and of running it under Wine, headless (pulseaudio: the
+# audio server the Win32 audio tests start for themselves).
+MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth
+  pulseaudio)
 
 # mon_start_wine: a private Xvfb display and a fresh Wine prefix in a temporary folder, for the
 # rest of the calling script. mon_stop_wine ends both and removes the prefix.

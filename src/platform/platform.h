@@ -3,6 +3,7 @@
 // Core components take the interfaces they need by reference; the program wires a backend.
 #pragma once
 
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
@@ -17,6 +18,7 @@ struct TPlatform {
   TWindowSystem* Windows = nullptr;
   TDebugOutput* Debug = nullptr;
   TMessageBox* MessageBox = nullptr;
+  TAudioSystem* Audio = nullptr;
 };
 
 }  // namespace mon

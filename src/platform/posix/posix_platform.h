@@ -32,6 +32,16 @@ class TPosixWindowSystem final : public TWindowSystem {
   TWindowHandle FindTopLevelWindow(const std::u16string&) override { return 0; }
 };
 
+// No audio service yet (it comes with the Linux monitor): no capture endpoint and no mixer, so
+// the mute key does nothing.
+class TPosixAudioSystem final : public TAudioSystem {
+ public:
+  bool IsEndpointAudioSystem() override { return true; }
+  std::unique_ptr<TAudioEndpoint> OpenDefaultCaptureEndpoint() override { return nullptr; }
+  std::uint32_t MixerDeviceCount() override { return 0; }
+  std::unique_ptr<TAudioMixer> OpenMixer(std::uint32_t) override { return nullptr; }
+};
+
 class TPosixPlatform {
  public:
   TPosixPlatform();
@@ -43,6 +53,7 @@ class TPosixPlatform {
   TPosixWindowSystem FWindows;
   TPosixDebugOutput FDebug;
   TPosixMessageBox FMessageBox;
+  TPosixAudioSystem FAudio;
   TPlatform FPlatform;
 };
 

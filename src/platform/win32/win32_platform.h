@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_basic_services.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -19,6 +20,7 @@ class TWin32Platform {
   TWin32WindowSystem FWindows;
   TWin32DebugOutput FDebug;
   TWin32MessageBox FMessageBox;
+  TWin32AudioSystem FAudio;
   TPlatform FPlatform;
 };
 
