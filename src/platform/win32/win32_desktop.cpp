@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "framework/application.h"
 #include "platform/win32/wide.h"
 
 namespace mon::win32 {
@@ -148,7 +149,13 @@ LRESULT CALLBACK TWin32AppWindow::WindowProc(HWND AWindow, UINT AMessage, WPARAM
   if (self == nullptr) {
     return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
   }
-  return self->Handle(AMessage, AWParam, ALParam);
+  try {
+    return self->Handle(AMessage, AWParam, ALParam);
+  } catch (...) {
+    // A handler's exception goes to the central error handler; the loop goes on.
+    HandleApplicationException(std::current_exception());
+    return 0;
+  }
 }
 
 LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
