@@ -7,6 +7,7 @@
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/registry.h"
 #include "platform/window_system.h"
 
 namespace mon {
@@ -17,6 +18,7 @@ struct TPlatform {
   TWindowSystem* Windows = nullptr;
   TDebugOutput* Debug = nullptr;
   TMessageBox* MessageBox = nullptr;
+  TRegistry* Registry = nullptr;
 };
 
 }  // namespace mon

@@ -134,6 +134,7 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Windows = &Windows;
   FPlatform.Debug = &Debug;
   FPlatform.MessageBox = &MessageBox;
+  FPlatform.Registry = &Registry;
 }
 
 }  // namespace mon::testing

@@ -1,5 +1,6 @@
 // In-memory fakes of the platform seam for native unit tests: a file system held in a map, a
-// clock the test sets, a window list, and recorders for debug output and message boxes.
+// clock the test sets, a window list, recorders for debug output and message boxes, and an
+// in-memory registry (fake_registry.h).
 #pragma once
 
 #include <map>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_registry.h"
 #include "platform/platform.h"
 
 namespace mon::testing {
@@ -94,6 +96,7 @@ class TFakePlatform {
   TFakeWindowSystem Windows;
   TRecordingDebugOutput Debug;
   TRecordingMessageBox MessageBox;
+  TMemoryRegistry Registry;
   TPlatform& Platform() { return FPlatform; }
 
  private:

@@ -44,6 +44,7 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.Registry = &FRegistry;
 }
 
 }  // namespace mon::posix

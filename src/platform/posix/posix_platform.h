@@ -1,5 +1,6 @@
-// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output. Services a
-// desktop session provides (windows, tray, HID, audio) come with the Linux monitor.
+// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output, and a "not
+// yet" registry. Services a desktop session provides (windows, tray, HID, audio) come with the
+// Linux monitor.
 #pragma once
 
 #include "platform/platform.h"
@@ -32,6 +33,18 @@ class TPosixWindowSystem final : public TWindowSystem {
   TWindowHandle FindTopLevelWindow(const std::u16string&) override { return 0; }
 };
 
+// Not yet: the Linux monitor will keep the registry's keys and values in a store of its own
+// (same key paths, value names, types and bytes). Until then no key can be opened, so every
+// load reports "nothing stored" and every save fails; the profile manager then works on
+// factory values in memory.
+class TPosixRegistry final : public TRegistry {
+ public:
+  std::unique_ptr<TRegistryKey> OpenKey(TRegistryRoot, const std::u16string&, bool,
+                                        TRegistryAccess) override {
+    return nullptr;
+  }
+};
+
 class TPosixPlatform {
  public:
   TPosixPlatform();
@@ -43,6 +56,7 @@ class TPosixPlatform {
   TPosixWindowSystem FWindows;
   TPosixDebugOutput FDebug;
   TPosixMessageBox FMessageBox;
+  TPosixRegistry FRegistry;
   TPlatform FPlatform;
 };
 

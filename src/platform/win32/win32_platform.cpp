@@ -8,6 +8,7 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.Registry = &FRegistry;
 }
 
 }  // namespace mon::win32
