@@ -69,19 +69,21 @@ std::optional<std::u16string> TMemoryRegistry::KeyName(TRegistryRoot ARoot,
   } else {
     return std::nullopt;
   }
-  // Levels separated by single backslashes; a trailing one is allowed, a leading one or an
-  // empty level is not (the system refuses such paths too).
-  std::u16string path = FoldCase(APath);
-  if (!path.empty() && path.back() == u'\\') {
-    path.pop_back();
-  }
-  if (path.empty()) {
-    return name;
-  }
-  if (path.front() == u'\\' || path.find(u"\\\\") != std::u16string::npos) {
+  // As the system does: a leading backslash is refused, repeated and trailing ones are
+  // ignored.
+  if (!APath.empty() && APath.front() == u'\\') {
     return std::nullopt;
   }
-  return name + u'\\' + path;
+  std::u16string level;
+  for (const char16_t c : FoldCase(APath) + u'\\') {
+    if (c != u'\\') {
+      level += c;
+    } else if (!level.empty()) {
+      name += u'\\' + level;
+      level.clear();
+    }
+  }
+  return name;
 }
 
 TMemoryRegistry::TKeyData* TMemoryRegistry::FindKey(const std::u16string& AKeyName) {

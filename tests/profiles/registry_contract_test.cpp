@@ -69,6 +69,20 @@ TEST_P(RegistryContractTest, KeysOpenOnlyWhenTheyExistUnlessCreated) {
   EXPECT_EQ(Registry->OpenKey(0x12345678, path, true, TRegistryAccess::ReadWrite), nullptr);
 }
 
+TEST_P(RegistryContractTest, PathsIgnoreRepeatedAndTrailingBackslashesButNotALeadingOne) {
+  auto key = Create(u"P\\\\Q\\");
+  ASSERT_NE(key, nullptr);
+  ASSERT_TRUE(key->WriteDWord(u"v", 7));
+  auto same =
+      Registry->OpenKey(kRegistryCurrentUser, TestRoot() + u"\\P\\Q", false, TRegistryAccess::Read);
+  ASSERT_NE(same, nullptr);
+  EXPECT_EQ(same->ReadDWord(u"v"), 7u);
+  std::u16string leading = TestRoot();
+  leading.insert(leading.begin(), u'\\');
+  EXPECT_EQ(Registry->OpenKey(kRegistryCurrentUser, leading, true, TRegistryAccess::ReadWrite),
+            nullptr);
+}
+
 TEST_P(RegistryContractTest, BinaryValuesKeepTypeSizeAndBytes) {
   auto key = Create(u"Values");
   ASSERT_NE(key, nullptr);

@@ -2,10 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
 #include "fake_platform.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_file_system.h"
+using TNativeFileSystem = mon::win32::TWin32FileSystem;
+static unsigned long ProcessId() {
+  return ::GetCurrentProcessId();
+}
+#else
+#include <unistd.h>
+
+#include "platform/posix/posix_file_system.h"
+using TNativeFileSystem = mon::posix::TPosixFileSystem;
+static long ProcessId() {
+  return ::getpid();
+}
+#endif
 
 namespace mon {
 namespace {
@@ -231,14 +251,6 @@ TEST_F(ProfileStoreTest, CancellingBeforeEventsTouchesNothing) {
   EXPECT_FALSE(Platform.Files.FileExists(u"C:\\Data\\other.pfd"));
 }
 
-TEST_F(ProfileStoreTest, BeforeEventsSeeTheImageAndMayLetTheOperationGoOn) {
-  std::int64_t seen = -1;
-  Store.OnBeforeSaveToRegistry = [&](TMemoryStream& AStream, bool&) { seen = AStream.Size(); };
-  WriteImage(Pattern(12));
-  EXPECT_TRUE(Store.SaveStreamToRegistry());
-  EXPECT_EQ(seen, 12);
-}
-
 // Files ----------------------------------------------------------------------------------------
 
 TEST_F(ProfileStoreTest, FileLoadTakesTheFileWholeWhateverItsSize) {
@@ -319,13 +331,32 @@ TEST_F(ProfileStoreTest, PreSaveTakesFolderAndNameForTheNextSave) {
   EXPECT_EQ(Store.FilePath(), u"C:\\Data\\Fresh\\");
 }
 
-TEST_F(ProfileStoreTest, RestoreToDefaultRunsOnlyAnAssignedHandler) {
-  WriteImage(Pattern(4));
-  Store.RestoreToDefault();
-  EXPECT_EQ(Image(Store), Pattern(4));
-  Store.OnRestoreToDefault = [](TMemoryStream& AStream) { AStream.Memory()[0] = 0xFF; };
-  Store.RestoreToDefault();
-  EXPECT_EQ(Image(Store), (std::vector<std::uint8_t>{0xFF, 2, 3, 4}));
+// The real file system: the file holds exactly the image after every save, a shorter image
+// included, and no temporary file is left beside it.
+TEST(ProfileStoreFileTest, SavesOnTheRealFileSystemLeaveExactlyTheImage) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("monstore" + std::to_string(ProcessId()));
+  fs::create_directories(folder);
+  TNativeFileSystem files;
+  testing::TMemoryRegistry registry;
+  TuiProfile store(nullptr, files, registry);
+  const std::u16string path = (folder / "game.pfd").u16string();
+
+  const auto image = Pattern(121408);
+  store.Write(image.data(), static_cast<std::int32_t>(image.size()));
+  ASSERT_TRUE(store.SaveStreamToFile(path));
+  store.SetSize(10);
+  ASSERT_TRUE(store.SaveStreamToFile(path));
+
+  std::ifstream in(folder / "game.pfd", std::ios::binary);
+  const std::vector<std::uint8_t> onDisk{std::istreambuf_iterator<char>(in), {}};
+  in.close();
+  EXPECT_EQ(onDisk, Pattern(10));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+  ASSERT_TRUE(store.LoadStreamFromFile(path));
+  EXPECT_EQ(Image(store), Pattern(10));
+  fs::remove_all(folder);
 }
 
 }  // namespace
