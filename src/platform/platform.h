@@ -8,6 +8,7 @@
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/registry.h"
 #include "platform/window_system.h"
 
 namespace mon {
@@ -19,6 +20,7 @@ struct TPlatform {
   TDebugOutput* Debug = nullptr;
   TMessageBox* MessageBox = nullptr;
   TAudioSystem* Audio = nullptr;
+  TRegistry* Registry = nullptr;
 };
 
 }  // namespace mon

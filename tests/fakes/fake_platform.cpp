@@ -135,6 +135,7 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Debug = &Debug;
   FPlatform.MessageBox = &MessageBox;
   FPlatform.Audio = &Audio;
+  FPlatform.Registry = &Registry;
 }
 
 }  // namespace mon::testing

@@ -1,6 +1,6 @@
 // In-memory fakes of the platform seam for native unit tests: a file system held in a map, a
-// clock the test sets, a window list, recorders for debug output and message boxes, and a
-// scripted audio system.
+// clock the test sets, a window list, recorders for debug output and message boxes, a scripted
+// audio system and an in-memory registry (fake_registry.h).
 #pragma once
 
 #include <map>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_audio.h"
+#include "fake_registry.h"
 #include "platform/platform.h"
 
 namespace mon::testing {
@@ -97,6 +98,7 @@ class TFakePlatform {
   TRecordingDebugOutput Debug;
   TRecordingMessageBox MessageBox;
   TFakeAudioSystem Audio;
+  TMemoryRegistry Registry;
   TPlatform& Platform() { return FPlatform; }
 
  private:

@@ -45,6 +45,7 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
   FPlatform.Audio = &FAudio;
+  FPlatform.Registry = &FRegistry;
 }
 
 }  // namespace mon::posix

@@ -1,5 +1,6 @@
-// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output. Services a
-// desktop session provides (windows, tray, HID, audio) come with the Linux monitor.
+// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output, and a "not
+// yet" registry. Services a desktop session provides (windows, tray, HID, audio) come with the
+// Linux monitor.
 #pragma once
 
 #include "platform/platform.h"
@@ -42,6 +43,18 @@ class TPosixAudioSystem final : public TAudioSystem {
   std::unique_ptr<TAudioMixer> OpenMixer(std::uint32_t) override { return nullptr; }
 };
 
+// Not yet: the Linux monitor will keep the registry's keys and values in a store of its own
+// (same key paths, value names, types and bytes). Until then no key can be opened, so every
+// load reports "nothing stored" and every save fails; the profile manager then works on
+// factory values in memory.
+class TPosixRegistry final : public TRegistry {
+ public:
+  std::unique_ptr<TRegistryKey> OpenKey(TRegistryRoot, const std::u16string&, bool,
+                                        TRegistryAccess) override {
+    return nullptr;
+  }
+};
+
 class TPosixPlatform {
  public:
   TPosixPlatform();
@@ -54,6 +67,7 @@ class TPosixPlatform {
   TPosixDebugOutput FDebug;
   TPosixMessageBox FMessageBox;
   TPosixAudioSystem FAudio;
+  TPosixRegistry FRegistry;
   TPlatform FPlatform;
 };
 

@@ -9,6 +9,7 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
   FPlatform.Audio = &FAudio;
+  FPlatform.Registry = &FRegistry;
 }
 
 }  // namespace mon::win32

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_basic_services.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
 
 namespace mon::win32 {
 
@@ -21,6 +22,7 @@ class TWin32Platform {
   TWin32DebugOutput FDebug;
   TWin32MessageBox FMessageBox;
   TWin32AudioSystem FAudio;
+  TWin32Registry FRegistry;
   TPlatform FPlatform;
 };
 
