@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/locale.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
 
@@ -17,6 +18,7 @@ struct TPlatform {
   TWindowSystem* Windows = nullptr;
   TDebugOutput* Debug = nullptr;
   TMessageBox* MessageBox = nullptr;
+  TLocale* Locale = nullptr;
 };
 
 }  // namespace mon

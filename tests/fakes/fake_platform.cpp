@@ -134,6 +134,7 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Windows = &Windows;
   FPlatform.Debug = &Debug;
   FPlatform.MessageBox = &MessageBox;
+  FPlatform.Locale = &Locale;
 }
 
 }  // namespace mon::testing

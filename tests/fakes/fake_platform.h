@@ -1,5 +1,6 @@
 // In-memory fakes of the platform seam for native unit tests: a file system held in a map, a
-// clock the test sets, a window list, and recorders for debug output and message boxes.
+// clock the test sets, a window list, recorders for debug output and message boxes, and a
+// fixed set of locales.
 #pragma once
 
 #include <map>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_locale.h"
 #include "platform/platform.h"
 
 namespace mon::testing {
@@ -94,6 +96,7 @@ class TFakePlatform {
   TFakeWindowSystem Windows;
   TRecordingDebugOutput Debug;
   TRecordingMessageBox MessageBox;
+  TFakeLocale Locale;
   TPlatform& Platform() { return FPlatform; }
 
  private:

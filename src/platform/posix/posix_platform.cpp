@@ -44,6 +44,7 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.Locale = &FLocale;
 }
 
 }  // namespace mon::posix

@@ -1,9 +1,10 @@
-// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output. Services a
-// desktop session provides (windows, tray, HID, audio) come with the Linux monitor.
+// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output, locales.
+// Services a desktop session provides (windows, tray, HID, audio) come with the Linux monitor.
 #pragma once
 
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_locale.h"
 
 namespace mon::posix {
 
@@ -43,6 +44,7 @@ class TPosixPlatform {
   TPosixWindowSystem FWindows;
   TPosixDebugOutput FDebug;
   TPosixMessageBox FMessageBox;
+  TPosixLocale FLocale;
   TPlatform FPlatform;
 };
 

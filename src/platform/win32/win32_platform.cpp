@@ -8,6 +8,7 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.Locale = &FLocale;
 }
 
 }  // namespace mon::win32

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_basic_services.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_locale.h"
 
 namespace mon::win32 {
 
@@ -19,6 +20,7 @@ class TWin32Platform {
   TWin32WindowSystem FWindows;
   TWin32DebugOutput FDebug;
   TWin32MessageBox FMessageBox;
+  TWin32Locale FLocale;
   TPlatform FPlatform;
 };
 
