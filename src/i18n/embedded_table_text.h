@@ -161,11 +161,10 @@ struct TLineReader {
   std::size_t Offset = 0;  // start of the next line
   std::size_t Number = 0;  // 1-based number of the line last read
 
-  constexpr bool Next(std::u8string_view& ALine, std::size_t& AStart) {
+  constexpr bool Next(std::u8string_view& ALine) {
     if (Offset >= Text.size()) {
       return false;
     }
-    AStart = Offset;
     std::size_t end = FindUnit(Text, u8'\n', Offset);
     if (end == std::u8string_view::npos) {
       end = Text.size();
@@ -218,12 +217,11 @@ constexpr void BuildLanguageStream(std::u8string_view AText, TSink& ASink) {
 
   detail::TLineReader reader{AText};
   std::u8string_view line;
-  std::size_t lineStart = 0;
   const auto endOriginalSection = [&]() {
     detail::PutInt32At(ASink, originalCountAt, static_cast<std::uint32_t>(originalUnits));
     languageCountAt = detail::ReserveInt32(ASink);
   };
-  while (reader.Next(line, lineStart)) {
+  while (reader.Next(line)) {
     if (detail::IsSkipped(line)) {
       continue;
     }

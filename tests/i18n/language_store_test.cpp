@@ -94,6 +94,16 @@ TEST_F(LanguageStoreTest, MissingFilesAndFailedWritesChangeNothing) {
   EXPECT_FALSE(FFake.Files.FileExists(u"C:\\Program\\ui.local"));
 }
 
+TEST_F(LanguageStoreTest, OversizedLanguageFilesAreIgnored) {
+  TLanguageStore store(nullptr, FFake.Platform());
+  std::vector<std::uint8_t> huge = WriteLanguageStream(Embedded());
+  huge.resize(TLanguageStore::kMaxLanguageFileBytes + 1);
+  FFake.Files.AddFile(u"C:\\Program\\ui.local", std::move(huge));
+  EXPECT_FALSE(store.LoadFromFile(u"C:\\Program\\ui.local"));
+  EXPECT_TRUE(store.Resources().empty());
+  EXPECT_TRUE(store.Original().Empty());
+}
+
 TEST_F(LanguageStoreTest, SetLangAppliesRevertsOrKeepsTheTable) {
   TLanguageStore store(nullptr, FFake.Platform());
   store.ReadStream(WriteLanguageStream(Embedded()));

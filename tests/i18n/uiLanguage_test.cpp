@@ -310,6 +310,22 @@ TEST_F(UiLanguageTest, ParentFormListFollowsComponentsAndForms) {
   EXPECT_EQ(first->GetuiParentFormCount(), 1);
 }
 
+TEST_F(UiLanguageTest, AFormDestroyedDuringTheWalkIsNotVisited) {
+  TMainForm form(nullptr);
+  TItem custom(&form, u"TDestroyer", u"Destroyer1");
+  auto language = MakeLanguage(&form);
+  auto doomed = std::make_unique<TMainForm>(nullptr);
+  TItem label(doomed.get(), u"TLabel", u"Label1", u"Config");
+  auto doomedLanguage = MakeLanguage(doomed.get());
+  language->SetCustomClassList({u"TDestroyer"});
+  language->OnCustomTranslate = [&](TComponent&, TComponent&, Texts&, std::vector<TComponent*>&,
+                                    const std::u16string&, bool) { doomed.reset(); };
+  language->SetLang(u"CH");
+  EXPECT_EQ(doomed, nullptr);
+  EXPECT_EQ(label.Caption(), u"Config");  // its form left the list before its turn
+  EXPECT_EQ(ParentFormList(), (std::vector<TComponent*>{&form}));
+}
+
 TEST_F(UiLanguageTest, LocaleIndexesAnswerLongNames) {
   FFake.Locale.Find(0x040c)->AbbrevCountryName = u"FRAN";  // does not fit 4 units
   TMainForm form(nullptr);
