@@ -5,6 +5,13 @@ if(MON_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(MON_FUZZ)
+  # Every library is instrumented for the fuzzer; only fuzz targets link its driver.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(WIN32)
   # Static runtime: the shipped executable and DLL need nothing beside them.
   add_link_options(-static -static-libgcc -static-libstdc++)

@@ -12,6 +12,16 @@ TComponent::TComponent(TComponent* AOwner) : FOwner(AOwner) {
 }
 
 TComponent::~TComponent() {
+  // Handlers may remove other handlers of this component while they run: work on our own copy.
+  auto handlers = std::move(FDestroyHandlers);
+  FDestroyHandlers.clear();
+  for (auto& entry : handlers) {
+    try {
+      entry.second(*this);
+    } catch (...) {
+      // A destructor cannot report anything; the handler's own state is its business.
+    }
+  }
   // Components that outlive their owner lose the relation instead of keeping a dangling pointer.
   for (TComponent* child : FComponents) {
     child->FOwner = nullptr;
@@ -29,6 +39,16 @@ TComponent* TComponent::FindComponent(std::u16string_view AName) const {
     }
   }
   return nullptr;
+}
+
+std::size_t TComponent::AddDestroyHandler(TDestroyHandler AHandler) {
+  const std::size_t id = FNextDestroyHandlerId++;
+  FDestroyHandlers.emplace_back(id, std::move(AHandler));
+  return id;
+}
+
+void TComponent::RemoveDestroyHandler(std::size_t AId) {
+  std::erase_if(FDestroyHandlers, [AId](const auto& AEntry) { return AEntry.first == AId; });
 }
 
 std::optional<std::u16string> TComponent::GetTextProperty(std::u16string_view) const {

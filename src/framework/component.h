@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mon {
@@ -60,6 +61,16 @@ class TComponent {
   void BeginLoading();
   void EndLoading();
 
+  // Destruction notification, for whoever keeps the address of a component it does not own
+  // (a process-wide list of forms, say). Each handler runs once, in the order added, when the
+  // component is destroyed, before it leaves its owner. By then the derived parts of the
+  // component are gone: a handler may use the address only to drop its references, never to
+  // call the component. A handler must not throw (anything thrown is swallowed). Returns an id
+  // for RemoveDestroyHandler; removing an unknown id does nothing. Main thread only.
+  using TDestroyHandler = std::function<void(TComponent& AComponent)>;
+  std::size_t AddDestroyHandler(TDestroyHandler AHandler);
+  void RemoveDestroyHandler(std::size_t AId);
+
  protected:
   // Runs once after the stored property values have been applied.
   virtual void Loaded() {}
@@ -68,6 +79,8 @@ class TComponent {
   TComponent* FOwner;
   std::u16string FName;
   std::vector<TComponent*> FComponents;
+  std::vector<std::pair<std::size_t, TDestroyHandler>> FDestroyHandlers;
+  std::size_t FNextDestroyHandlerId = 1;
   bool FDesigning = false;
   bool FLoading = false;
 };

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/locale.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -21,6 +22,7 @@ struct TPlatform {
   TMessageBox* MessageBox = nullptr;
   TAudioSystem* Audio = nullptr;
   TRegistry* Registry = nullptr;
+  TLocale* Locale = nullptr;
 };
 
 }  // namespace mon

@@ -136,6 +136,7 @@ TFakePlatform::TFakePlatform() {
   FPlatform.MessageBox = &MessageBox;
   FPlatform.Audio = &Audio;
   FPlatform.Registry = &Registry;
+  FPlatform.Locale = &Locale;
 }
 
 }  // namespace mon::testing

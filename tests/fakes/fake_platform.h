@@ -1,6 +1,6 @@
 // In-memory fakes of the platform seam for native unit tests: a file system held in a map, a
 // clock the test sets, a window list, recorders for debug output and message boxes, a scripted
-// audio system and an in-memory registry (fake_registry.h).
+// audio system, an in-memory registry (fake_registry.h) and a fixed set of locales.
 #pragma once
 
 #include <map>
@@ -10,6 +10,7 @@
 
 #include "fake_audio.h"
 #include "fake_registry.h"
+#include "fake_locale.h"
 #include "platform/platform.h"
 
 namespace mon::testing {
@@ -99,6 +100,7 @@ class TFakePlatform {
   TRecordingMessageBox MessageBox;
   TFakeAudioSystem Audio;
   TMemoryRegistry Registry;
+  TFakeLocale Locale;
   TPlatform& Platform() { return FPlatform; }
 
  private:

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
 #include "framework/application.h"
 
@@ -44,6 +46,28 @@ TEST(ComponentTest, ComponentOutlivingItsOwnerLosesTheOwner) {
   TTextComponent child(owner.get());
   owner.reset();
   EXPECT_EQ(child.Owner(), nullptr);
+}
+
+TEST(ComponentTest, DestroyHandlersRunOnceInOrderUnlessRemoved) {
+  std::vector<int> calls;
+  TComponent* seen = nullptr;
+  auto form = std::make_unique<TForm>(nullptr);
+  TForm* const address = form.get();
+  form->AddDestroyHandler([&](TComponent& AComponent) {
+    seen = &AComponent;
+    calls.push_back(1);
+  });
+  const std::size_t removed = form->AddDestroyHandler([&](TComponent&) { calls.push_back(2); });
+  form->AddDestroyHandler([&](TComponent&) {
+    calls.push_back(3);
+    throw std::runtime_error("swallowed");
+  });
+  form->AddDestroyHandler([&](TComponent&) { calls.push_back(4); });
+  form->RemoveDestroyHandler(removed);
+  form->RemoveDestroyHandler(999);  // unknown: nothing
+  form.reset();
+  EXPECT_EQ(calls, (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(seen, address);
 }
 
 TEST(ComponentTest, TextPropertiesByName) {

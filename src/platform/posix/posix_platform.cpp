@@ -46,6 +46,7 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.MessageBox = &FMessageBox;
   FPlatform.Audio = &FAudio;
   FPlatform.Registry = &FRegistry;
+  FPlatform.Locale = &FLocale;
 }
 
 }  // namespace mon::posix

@@ -1,10 +1,11 @@
-// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output, and a "not
-// yet" registry. Services a desktop session provides (windows, tray, HID, audio) come with the
-// Linux monitor.
+// The POSIX (Linux-native) backend as far as it exists: files, clock, debug output, locales and
+// a "not yet" registry. Services a desktop session provides (windows, tray, HID, audio) come
+// with the Linux monitor.
 #pragma once
 
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_locale.h"
 
 namespace mon::posix {
 
@@ -68,6 +69,7 @@ class TPosixPlatform {
   TPosixMessageBox FMessageBox;
   TPosixAudioSystem FAudio;
   TPosixRegistry FRegistry;
+  TPosixLocale FLocale;
   TPlatform FPlatform;
 };
 

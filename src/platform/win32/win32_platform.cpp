@@ -10,6 +10,7 @@ TWin32Platform::TWin32Platform() {
   FPlatform.MessageBox = &FMessageBox;
   FPlatform.Audio = &FAudio;
   FPlatform.Registry = &FRegistry;
+  FPlatform.Locale = &FLocale;
 }
 
 }  // namespace mon::win32

@@ -7,6 +7,7 @@
 #include "platform/win32/win32_basic_services.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_locale.h"
 
 namespace mon::win32 {
 
@@ -23,6 +24,7 @@ class TWin32Platform {
   TWin32MessageBox FMessageBox;
   TWin32AudioSystem FAudio;
   TWin32Registry FRegistry;
+  TWin32Locale FLocale;
   TPlatform FPlatform;
 };
 
