@@ -19,9 +19,11 @@ mon_require_packages() {
 }
 
 # Packages of the native build and its tests.
-MON_NATIVE_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev libpng-dev pkg-config)
+MON_NATIVE_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev libpng-dev pkg-config python3)
 # Packages of the Windows cross build and of running it under Wine, headless.
-MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth)
+MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth python3)
+# Packages of cross-building libpng from Debian's source package (scripts/build-mingw-libpng.sh).
+MON_MINGW_LIBPNG_PACKAGES=(dpkg-dev cmake ninja-build gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev)
 
 # mon_start_wine: a private Xvfb display and a fresh Wine prefix in a temporary folder, for the
 # rest of the calling script. mon_stop_wine ends both and removes the prefix.
