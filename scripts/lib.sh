@@ -50,6 +50,14 @@ mon_start_wine() {
   export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   wineboot -i >"$MON_WINE_TMP/wineboot.log" 2>&1
   wineserver -w
+  # One wineserver and one desktop process (explorer.exe, started by the first program that
+  # uses windows) for the whole run, both started here. Otherwise the first Wine program of a
+  # test starts them, they inherit the test's output pipes and linger after its end, and ctest
+  # waits for those pipes: 3 s more per test, or a time-out for a test that opens a window.
+  # (Registry files in the prefix are then written only at mon_stop_wine; read the registry
+  # with "wine reg query".)
+  wineserver -p >>"$MON_WINE_TMP/wineboot.log" 2>&1
+  wine cmd /c exit >>"$MON_WINE_TMP/wineboot.log" 2>&1
 }
 
 mon_stop_wine() {

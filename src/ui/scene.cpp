@@ -194,7 +194,7 @@ void TTextElement::ApplyStyle(const TTextStyle& AStyle) {
 
 void TTextElement::Paint(TScenePainter& APainter, const TRect& AAbsolute) const {
   if (!FText.empty()) {
-    APainter.DrawText(FText, FStyle, AAbsolute, FAlign);
+    APainter.DrawTextLine(FText, FStyle, AAbsolute, FAlign);
   }
 }
 
@@ -270,7 +270,7 @@ void TStateButton::Paint(TScenePainter& APainter, const TRect& AAbsolute) const 
   }
   if (!FText.empty()) {
     const TRect caption = state == TButtonState::Pressed ? AAbsolute.Moved(0, 1) : AAbsolute;
-    APainter.DrawText(FText, FStyle.Text, caption, TTextAlign::Center);
+    APainter.DrawTextLine(FText, FStyle.Text, caption, TTextAlign::Center);
   }
 }
 

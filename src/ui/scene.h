@@ -52,8 +52,8 @@ class TScenePainter {
   virtual void DrawImage(const TImageRef& AImage, const TRect& ADest, std::uint8_t AOpacity) = 0;
   // Draws one line of AText inside ABounds, vertically centred, horizontally as AAlign says,
   // clipped to ABounds.
-  virtual void DrawText(const std::u16string& AText, const TTextStyle& AStyle, const TRect& ABounds,
-                        TTextAlign AAlign) = 0;
+  virtual void DrawTextLine(const std::u16string& AText, const TTextStyle& AStyle,
+                            const TRect& ABounds, TTextAlign AAlign) = 0;
 };
 
 enum class TButtonState { Normal, Hot, Pressed };

@@ -28,8 +28,8 @@ class TRecordingPainter final : public TScenePainter {
     Calls.push_back(
         TPaintCall{TPaintCall::TKind::Image, ADest, AImage.get(), AOpacity, {}, {}, {}, {}});
   }
-  void DrawText(const std::u16string& AText, const TTextStyle& AStyle, const TRect& ABounds,
-                TTextAlign AAlign) override {
+  void DrawTextLine(const std::u16string& AText, const TTextStyle& AStyle, const TRect& ABounds,
+                    TTextAlign AAlign) override {
     Calls.push_back(
         TPaintCall{TPaintCall::TKind::Text, ABounds, nullptr, 0, AText, AStyle, AAlign, {}});
   }

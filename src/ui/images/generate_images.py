@@ -196,7 +196,7 @@ def draw_background():
         band = (px + py) % 14.0
         return abs(band - 7.0) - 2.0
 
-    c.shape(stripes, lambda px, py: rgb("#FFFFFF", 0.045 * clamp01((px - 250) / 250.0)),
+    c.shape(stripes, lambda px, py: rgb("#FFFFFF", 0.07 * clamp01((px - 250) / 250.0)),
             (250, 0, w, header_h))
     # Accent line under the header, fading out at both ends.
     c.shape(lambda px, py: abs(py - (header_h + 0.5)) - 1.0,
