@@ -139,6 +139,36 @@ TEST_F(SceneViewWin32Test, TheScreenShowsWhatTheViewDraws) {
   EXPECT_EQ(screen->Pixels, drawn.Pixels);
 }
 
+TEST_F(SceneViewWin32Test, ALanguageSwitchRepaintsTheWindow) {
+  Window.Panel().SetTranslator(
+      [](const std::u16string& AText) { return AText == u"OK" ? std::u16string(u"Ja") : AText; });
+  ::ValidateRect(Window.Handle(), nullptr);
+  ASSERT_FALSE(::GetUpdateRect(Window.Handle(), nullptr, FALSE));
+  Window.Panel().Retranslate();
+  EXPECT_TRUE(::GetUpdateRect(Window.Handle(), nullptr, FALSE));
+  EXPECT_EQ(Window.Panel().BtnOK().Text(), u"Ja");
+  // After the view is detached, changes no longer reach the window.
+  ::ValidateRect(Window.Handle(), nullptr);
+  Window.View().Detach();
+  Window.Panel().Label1().SetText(u"changed");
+  EXPECT_FALSE(::GetUpdateRect(Window.Handle(), nullptr, FALSE));
+}
+
+TEST_F(SceneViewWin32Test, AWindowLargerThanTheSceneShowsTheBackgroundColourBeyondIt) {
+  ASSERT_TRUE(::SetWindowPos(Window.Handle(), nullptr, 0, 0, 600, 450,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  ::InvalidateRect(Window.Handle(), nullptr, FALSE);
+  ::UpdateWindow(Window.Handle());
+  const std::optional<TRgbaImage> screen = win32::CaptureWindowClient(Window.Handle());
+  ASSERT_TRUE(screen.has_value());
+  ASSERT_EQ(screen->Width, 600u);
+  const TColor background = Window.Panel().BackgroundColor();
+  EXPECT_EQ(screen->PixelAt(550, 100), background);
+  EXPECT_EQ(screen->PixelAt(100, 420), background);
+  EXPECT_EQ(screen->PixelAt(590, 440), background);
+  EXPECT_EQ(screen->PixelAt(3, 390), Window.View().RenderToImage().PixelAt(3, 390));
+}
+
 bool Installed(const std::wstring& AFace) {
   LOGFONTW query;
   std::memset(&query, 0, sizeof query);

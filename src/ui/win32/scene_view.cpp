@@ -1,5 +1,6 @@
 #include "ui/win32/scene_view.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -307,6 +308,19 @@ void TSceneView::Render(HDC ADC) {
     }
     ::GdiFlush();
     ::BitBlt(ADC, 0, 0, width, height, back.Get(), 0, 0, SRCCOPY);
+  }
+  // A window larger than the scene shows the scene's background colour beyond it.
+  RECT clip{};
+  if (::GetClipBox(ADC, &clip) != ERROR && (clip.right > width || clip.bottom > height)) {
+    TPainter painter(*this, ADC);
+    const TColor color = FScene.BackgroundColor();
+    if (clip.right > width) {
+      painter.FillRect(TRect{width, 0, clip.right - width, std::max<int>(clip.bottom, height)},
+                       color);
+    }
+    if (clip.bottom > height) {
+      painter.FillRect(TRect{0, height, width, clip.bottom - height}, color);
+    }
   }
 }
 
