@@ -19,11 +19,13 @@ mon_require_packages() {
 }
 
 # Packages of the native build and its tests.
-MON_NATIVE_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev libpng-dev pkg-config)
+MON_NATIVE_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev libpng-dev pkg-config python3)
 # Packages of the Windows cross build and of running it under Wine, headless (pulseaudio: the
 # audio server the Win32 audio tests start for themselves).
 MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth
-  pulseaudio)
+  pulseaudio python3)
+# Packages of cross-building libpng from Debian's source package (scripts/build-mingw-libpng.sh).
+MON_MINGW_LIBPNG_PACKAGES=(dpkg-dev cmake ninja-build gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev)
 
 # mon_start_wine: a private Xvfb display and a fresh Wine prefix in a temporary folder, for the
 # rest of the calling script. mon_stop_wine ends both and removes the prefix.
@@ -50,6 +52,14 @@ mon_start_wine() {
   export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   wineboot -i >"$MON_WINE_TMP/wineboot.log" 2>&1
   wineserver -w
+  # One wineserver and one desktop process (explorer.exe, started by the first program that
+  # uses windows) for the whole run, both started here. Otherwise the first Wine program of a
+  # test starts them, they inherit the test's output pipes and linger after its end, and ctest
+  # waits for those pipes: 3 s more per test, or a time-out for a test that opens a window.
+  # (Registry files in the prefix are then written only at mon_stop_wine; read the registry
+  # with "wine reg query".)
+  wineserver -p >>"$MON_WINE_TMP/wineboot.log" 2>&1
+  wine cmd /c exit >>"$MON_WINE_TMP/wineboot.log" 2>&1
 }
 
 mon_stop_wine() {
