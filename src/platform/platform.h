@@ -5,7 +5,10 @@
 
 #include "platform/clock.h"
 #include "platform/debug_output.h"
+#include "platform/dynamic_library.h"
 #include "platform/file_system.h"
+#include "platform/keyboard_state.h"
+#include "platform/main_thread.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
 
@@ -17,6 +20,9 @@ struct TPlatform {
   TWindowSystem* Windows = nullptr;
   TDebugOutput* Debug = nullptr;
   TMessageBox* MessageBox = nullptr;
+  TDynamicLibraries* Libraries = nullptr;
+  TKeyboardState* Keyboard = nullptr;
+  TMainThread* MainThread = nullptr;
 };
 
 }  // namespace mon

@@ -134,6 +134,9 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Windows = &Windows;
   FPlatform.Debug = &Debug;
   FPlatform.MessageBox = &MessageBox;
+  FPlatform.Libraries = &Libraries;
+  FPlatform.Keyboard = &Keyboard;
+  FPlatform.MainThread = &MainThread;
 }
 
 }  // namespace mon::testing

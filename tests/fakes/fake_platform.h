@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fake_dynamic_library.h"
+#include "fake_input.h"
 #include "platform/platform.h"
 
 namespace mon::testing {
@@ -94,6 +96,9 @@ class TFakePlatform {
   TFakeWindowSystem Windows;
   TRecordingDebugOutput Debug;
   TRecordingMessageBox MessageBox;
+  TFakeDynamicLibraries Libraries;
+  TFakeKeyboardState Keyboard;
+  TFakeMainThread MainThread;
   TPlatform& Platform() { return FPlatform; }
 
  private:

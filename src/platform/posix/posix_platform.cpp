@@ -44,6 +44,9 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.Libraries = &FLibraries;
+  FPlatform.Keyboard = &FKeyboard;
+  FPlatform.MainThread = &FMainThread;
 }
 
 }  // namespace mon::posix

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/posix/posix_dynamic_library.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace mon::posix {
@@ -32,10 +33,18 @@ class TPosixWindowSystem final : public TWindowSystem {
   TWindowHandle FindTopLevelWindow(const std::u16string&) override { return 0; }
 };
 
+// Without a desktop session there is no keyboard to read: every key reads as up.
+class TPosixKeyboardState final : public TKeyboardState {
+ public:
+  bool IsKeyDown(std::uint8_t) override { return false; }
+};
+
 class TPosixPlatform {
  public:
   TPosixPlatform();
   TPlatform& Platform() { return FPlatform; }
+  // The main loop runs the work other threads hand to the main thread with RunPending.
+  TQueuedMainThread& MainThread() { return FMainThread; }
 
  private:
   TPosixFileSystem FFiles;
@@ -43,6 +52,9 @@ class TPosixPlatform {
   TPosixWindowSystem FWindows;
   TPosixDebugOutput FDebug;
   TPosixMessageBox FMessageBox;
+  TPosixDynamicLibraries FLibraries;
+  TPosixKeyboardState FKeyboard;
+  TQueuedMainThread FMainThread;
   TPlatform FPlatform;
 };
 

@@ -8,6 +8,9 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.Libraries = &FLibraries;
+  FPlatform.Keyboard = &FKeyboard;
+  FPlatform.MainThread = &FMainThread;
 }
 
 }  // namespace mon::win32

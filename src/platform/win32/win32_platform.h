@@ -4,7 +4,9 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_basic_services.h"
+#include "platform/win32/win32_dynamic_library.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_input_services.h"
 
 namespace mon::win32 {
 
@@ -19,6 +21,9 @@ class TWin32Platform {
   TWin32WindowSystem FWindows;
   TWin32DebugOutput FDebug;
   TWin32MessageBox FMessageBox;
+  TWin32DynamicLibraries FLibraries;
+  TWin32KeyboardState FKeyboard;
+  TWin32MainThread FMainThread;  // created on the thread that creates the platform
   TPlatform FPlatform;
 };
 
