@@ -253,13 +253,6 @@ TEST_F(TMouseHookTest, ButtonMappedToItselfRaisesNothingAndStopsTheWalk) {
   EXPECT_EQ(All.size(), 1u);
 }
 
-TEST_F(TMouseHookTest, HookObjectsAreListedUnderTheirButton) {
-  Register(TMouseButtons::XCLICK5, {});
-  EXPECT_EQ(Hook->MouseHookObjectList().Strings(0), u"5");
-  Hook->RemoveAllMouseHookObject();
-  EXPECT_TRUE(Hook->MouseHookObjectList().Empty());
-}
-
 TEST(TMouseButtonStateSetTest, MessagesOutsideTheMouseRangeAreInNoSet) {
   TMouseButtonStateSet all;
   all.Bits = 0xFFFF;

@@ -347,17 +347,6 @@ TEST_F(TMacroKeyExTest, CodesBeyondTheKeyTableArePassedOnUntouched) {
   EXPECT_TRUE(Hook->MacroKeyList().Empty());
 }
 
-TEST_F(TMacroKeyExTest, StopHandsTheListOver) {
-  Key(kA, true, 1000);
-  std::size_t handed = 0;
-  Hook->SetOnStopRecordKeyboardMacroKey(
-      [&](const TMacroKeyList& AList) { handed = AList.Count(); });
-  Hook->StopRecordKeyboardMacroKeyEx();
-  EXPECT_EQ(handed, 1u);
-  EXPECT_TRUE(Hook->MacroKeyList().Empty());
-  EXPECT_FALSE(Library().KeyboardInstalled());
-}
-
 // Mouse macro.
 
 class TMouseMacroTest : public THookTest {
