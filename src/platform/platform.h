@@ -6,8 +6,11 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
+#include "platform/dynamic_library.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
+#include "platform/keyboard_state.h"
+#include "platform/main_thread.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -23,6 +26,9 @@ struct TPlatform {
   TAudioSystem* Audio = nullptr;
   TRegistry* Registry = nullptr;
   TLocale* Locale = nullptr;
+  TDynamicLibraries* Libraries = nullptr;
+  TKeyboardState* Keyboard = nullptr;
+  TMainThread* MainThread = nullptr;
 };
 
 }  // namespace mon

@@ -137,6 +137,9 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Audio = &Audio;
   FPlatform.Registry = &Registry;
   FPlatform.Locale = &Locale;
+  FPlatform.Libraries = &Libraries;
+  FPlatform.Keyboard = &Keyboard;
+  FPlatform.MainThread = &MainThread;
 }
 
 }  // namespace mon::testing

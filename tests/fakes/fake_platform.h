@@ -11,6 +11,8 @@
 #include "fake_audio.h"
 #include "fake_registry.h"
 #include "fake_locale.h"
+#include "fake_dynamic_library.h"
+#include "fake_input.h"
 #include "platform/platform.h"
 
 namespace mon::testing {
@@ -101,6 +103,9 @@ class TFakePlatform {
   TFakeAudioSystem Audio;
   TMemoryRegistry Registry;
   TFakeLocale Locale;
+  TFakeDynamicLibraries Libraries;
+  TFakeKeyboardState Keyboard;
+  TFakeMainThread MainThread;
   TPlatform& Platform() { return FPlatform; }
 
  private:

@@ -47,6 +47,9 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Audio = &FAudio;
   FPlatform.Registry = &FRegistry;
   FPlatform.Locale = &FLocale;
+  FPlatform.Libraries = &FLibraries;
+  FPlatform.Keyboard = &FKeyboard;
+  FPlatform.MainThread = &FMainThread;
 }
 
 }  // namespace mon::posix

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/posix/posix_dynamic_library.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_locale.h"
 
@@ -56,10 +57,18 @@ class TPosixRegistry final : public TRegistry {
   }
 };
 
+// Without a desktop session there is no keyboard to read: every key reads as up.
+class TPosixKeyboardState final : public TKeyboardState {
+ public:
+  bool IsKeyDown(std::uint8_t) override { return false; }
+};
+
 class TPosixPlatform {
  public:
   TPosixPlatform();
   TPlatform& Platform() { return FPlatform; }
+  // The main loop runs the work other threads hand to the main thread with RunPending.
+  TQueuedMainThread& MainThread() { return FMainThread; }
 
  private:
   TPosixFileSystem FFiles;
@@ -70,6 +79,9 @@ class TPosixPlatform {
   TPosixAudioSystem FAudio;
   TPosixRegistry FRegistry;
   TPosixLocale FLocale;
+  TPosixDynamicLibraries FLibraries;
+  TPosixKeyboardState FKeyboard;
+  TQueuedMainThread FMainThread;
   TPlatform FPlatform;
 };
 

@@ -11,6 +11,9 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Audio = &FAudio;
   FPlatform.Registry = &FRegistry;
   FPlatform.Locale = &FLocale;
+  FPlatform.Libraries = &FLibraries;
+  FPlatform.Keyboard = &FKeyboard;
+  FPlatform.MainThread = &FMainThread;
 }
 
 }  // namespace mon::win32

@@ -5,9 +5,11 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_basic_services.h"
+#include "platform/win32/win32_dynamic_library.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_locale.h"
+#include "platform/win32/win32_input_services.h"
 
 namespace mon::win32 {
 
@@ -25,6 +27,9 @@ class TWin32Platform {
   TWin32AudioSystem FAudio;
   TWin32Registry FRegistry;
   TWin32Locale FLocale;
+  TWin32DynamicLibraries FLibraries;
+  TWin32KeyboardState FKeyboard;
+  TWin32MainThread FMainThread;  // created on the thread that creates the platform
   TPlatform FPlatform;
 };
 

@@ -1,0 +1,95 @@
+#include "hook/uiHookWorker.h"
+
+namespace mon {
+
+void TRecordDataQueue::Push(TRecordDataItem AItem) {
+  std::lock_guard lock(FLock);
+  FItems.push_back(std::move(AItem));
+}
+
+std::vector<TRecordDataItem> TRecordDataQueue::TakeAll() {
+  std::vector<TRecordDataItem> items;
+  std::lock_guard lock(FLock);
+  items.swap(FItems);
+  return items;
+}
+
+std::size_t TRecordDataQueue::Count() const {
+  std::lock_guard lock(FLock);
+  return FItems.size();
+}
+
+TRecordDataWorker::TRecordDataWorker(TMainThread* AMainThread, std::function<void()> AProcess)
+    : FShared(std::make_shared<TShared>()) {
+  FShared->Process = std::move(AProcess);
+  FThread = std::thread(&TRecordDataWorker::Run, FShared, AMainThread);
+}
+
+TRecordDataWorker::~TRecordDataWorker() {
+  Stop();
+}
+
+void TRecordDataWorker::SignalData() {
+  {
+    std::lock_guard lock(FShared->Lock);
+    FShared->DataSignalled = true;
+  }
+  FShared->Changed.notify_all();
+}
+
+void TRecordDataWorker::Stop() {
+  {
+    std::lock_guard lock(FShared->Lock);
+    FShared->EndSignalled = true;
+  }
+  FShared->Changed.notify_all();
+  if (FThread.joinable()) {
+    FThread.join();
+  }
+}
+
+bool TRecordDataWorker::IsRunning() const {
+  std::lock_guard lock(FShared->Lock);
+  return FShared->Running;
+}
+
+void TRecordDataWorker::Run(std::shared_ptr<TShared> AShared, TMainThread* AMainThread) {
+  std::unique_lock lock(AShared->Lock);
+  for (;;) {
+    AShared->Changed.wait(lock, [&] { return AShared->EndSignalled || AShared->DataSignalled; });
+    if (AShared->EndSignalled) {
+      break;
+    }
+    // Reset before the delivery runs: data queued while it runs signals again and is not lost.
+    AShared->DataSignalled = false;
+    if (AMainThread == nullptr) {
+      continue;
+    }
+    const std::uint64_t delivery = ++AShared->Delivery;
+    lock.unlock();
+    AMainThread->PostToMainThread([AShared, delivery] {
+      {
+        std::lock_guard guard(AShared->Lock);
+        if (AShared->EndSignalled) {
+          return;  // the owner has ended the worker and may be gone
+        }
+      }
+      // On the main thread, as is Stop: the owner cannot go away while this runs.
+      AShared->Process();
+      {
+        std::lock_guard guard(AShared->Lock);
+        AShared->Delivered = delivery;
+      }
+      AShared->Changed.notify_all();
+    });
+    lock.lock();
+    AShared->Changed.wait(lock,
+                          [&] { return AShared->EndSignalled || AShared->Delivered >= delivery; });
+    if (AShared->EndSignalled) {
+      break;
+    }
+  }
+  AShared->Running = false;
+}
+
+}  // namespace mon
