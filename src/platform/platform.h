@@ -6,6 +6,9 @@
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/hid_system.h"
+#include "platform/hidden_window.h"
+#include "platform/main_thread.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
 
@@ -17,6 +20,9 @@ struct TPlatform {
   TWindowSystem* Windows = nullptr;
   TDebugOutput* Debug = nullptr;
   TMessageBox* MessageBox = nullptr;
+  TMainThread* MainThread = nullptr;
+  THiddenWindowFactory* HiddenWindows = nullptr;
+  THidSystem* Hid = nullptr;
 };
 
 }  // namespace mon

@@ -134,6 +134,9 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Windows = &Windows;
   FPlatform.Debug = &Debug;
   FPlatform.MessageBox = &MessageBox;
+  FPlatform.MainThread = &MainThread;
+  FPlatform.HiddenWindows = &HiddenWindows;
+  FPlatform.Hid = &Hid;
 }
 
 }  // namespace mon::testing

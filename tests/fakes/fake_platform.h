@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "fake_hid_system.h"
+#include "fake_hidden_window.h"
 #include "platform/platform.h"
+#include "platform/queued_main_thread.h"
 
 namespace mon::testing {
 
@@ -94,6 +97,10 @@ class TFakePlatform {
   TFakeWindowSystem Windows;
   TRecordingDebugOutput Debug;
   TRecordingMessageBox MessageBox;
+  // The constructing thread is the main thread; the test runs its queue (RunPending).
+  TQueuedMainThread MainThread;
+  TFakeHiddenWindowFactory HiddenWindows;
+  TFakeHidSystem Hid;
   TPlatform& Platform() { return FPlatform; }
 
  private:

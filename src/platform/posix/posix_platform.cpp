@@ -44,6 +44,8 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.MainThread = &FMainThread;
+  FPlatform.Hid = &FHid;
 }
 
 }  // namespace mon::posix

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/queued_main_thread.h"
 
 namespace mon::posix {
 
@@ -32,6 +33,18 @@ class TPosixWindowSystem final : public TWindowSystem {
   TWindowHandle FindTopLevelWindow(const std::u16string&) override { return 0; }
 };
 
+// No HID interfaces yet: the hidraw/udev backend comes with the Linux monitor.
+class TPosixHidSystem final : public THidSystem {
+ public:
+  std::optional<TGuid> HidInterfaceClass() override { return std::nullopt; }
+  std::vector<THidInterface> EnumerateInterfaces(const TGuid&) override { return {}; }
+  std::unique_ptr<THidDevice> OpenDevice(const std::u16string&, THidOpenMode) override {
+    return nullptr;
+  }
+};
+
+// MainThread: the constructing thread; its loop (to come) runs TQueuedMainThread::RunPending.
+// HiddenWindows stays empty until that loop exists.
 class TPosixPlatform {
  public:
   TPosixPlatform();
@@ -43,6 +56,8 @@ class TPosixPlatform {
   TPosixWindowSystem FWindows;
   TPosixDebugOutput FDebug;
   TPosixMessageBox FMessageBox;
+  TQueuedMainThread FMainThread;
+  TPosixHidSystem FHid;
   TPlatform FPlatform;
 };
 
