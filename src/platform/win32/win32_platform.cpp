@@ -8,6 +8,9 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Windows = &FWindows;
   FPlatform.Debug = &FDebug;
   FPlatform.MessageBox = &FMessageBox;
+  FPlatform.MainThread = &FMainThread;
+  FPlatform.HiddenWindows = &FHiddenWindows;
+  FPlatform.Hid = &FHid;
 }
 
 }  // namespace mon::win32

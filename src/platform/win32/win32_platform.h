@@ -5,9 +5,13 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_basic_services.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_hid_system.h"
+#include "platform/win32/win32_hidden_window.h"
+#include "platform/win32/win32_main_thread.h"
 
 namespace mon::win32 {
 
+// Construct it on the main thread (the main-thread hand-over belongs to the constructing thread).
 class TWin32Platform {
  public:
   TWin32Platform();
@@ -19,6 +23,9 @@ class TWin32Platform {
   TWin32WindowSystem FWindows;
   TWin32DebugOutput FDebug;
   TWin32MessageBox FMessageBox;
+  TWin32MainThread FMainThread;
+  TWin32HiddenWindowFactory FHiddenWindows;
+  TWin32HidSystem FHid;
   TPlatform FPlatform;
 };
 
