@@ -48,7 +48,7 @@ TuiHidDeviceReadThread::TuiHidDeviceReadThread(TuiHIDData& AHIDData, std::u16str
     }
   }
   FReport.assign(static_cast<std::size_t>(FInputReportLength), 0);
-  FThread = std::jthread([this](std::stop_token AStop) { Execute(AStop); });
+  FThread = std::jthread([this](const std::stop_token& AStop) { Execute(AStop); });
 }
 
 TuiHidDeviceReadThread::~TuiHidDeviceReadThread() {
@@ -70,14 +70,14 @@ bool TuiHidDeviceReadThread::IsBusyOnCurrentThread() const {
   return GDeliveringReader == this || FThread.get_id() == std::this_thread::get_id();
 }
 
-void TuiHidDeviceReadThread::Execute(std::stop_token AStop) {
+void TuiHidDeviceReadThread::Execute(const std::stop_token& AStop) {
   Guarded([&] { ReadLoop(AStop); });
   // Clean-up: Read never returns with a read outstanding, so the buffer and the device can go.
   FDevice.reset();
   FFinished.store(true);
 }
 
-void TuiHidDeviceReadThread::ReadLoop(std::stop_token AStop) {
+void TuiHidDeviceReadThread::ReadLoop(const std::stop_token& AStop) {
   if (!FDevice || FReport.empty()) {
     return;  // nothing can be read from this interface
   }
@@ -116,7 +116,7 @@ void TuiHidDeviceReadThread::ReadLoop(std::stop_token AStop) {
   }
 }
 
-void TuiHidDeviceReadThread::Deliver(std::stop_token AStop) {
+void TuiHidDeviceReadThread::Deliver(const std::stop_token& AStop) {
   if (AStop.stop_requested()) {
     return;
   }
@@ -128,7 +128,7 @@ void TuiHidDeviceReadThread::Deliver(std::stop_token AStop) {
   FHIDData.MainThread().RunAndWait([&] { DeliveryStep(AStop); }, AStop);
 }
 
-void TuiHidDeviceReadThread::DeliveryStep(std::stop_token AStop) {
+void TuiHidDeviceReadThread::DeliveryStep(const std::stop_token& AStop) {
   TDeliveringScope scope(this);
   if (AStop.stop_requested()) {
     return;
@@ -150,7 +150,7 @@ void TuiHidDeviceReadThread::DeliveryStep(std::stop_token AStop) {
   }
 }
 
-void TuiHidDeviceReadThread::DeviceLost(std::stop_token AStop) {
+void TuiHidDeviceReadThread::DeviceLost(const std::stop_token& AStop) {
   if (AStop.stop_requested()) {
     return;
   }

@@ -58,11 +58,11 @@ class TuiHidDeviceReadThread {
   std::int32_t InputReportLength() const { return FInputReportLength; }
 
  private:
-  void Execute(std::stop_token AStop);
-  void ReadLoop(std::stop_token AStop);
-  void Deliver(std::stop_token AStop);
-  void DeliveryStep(std::stop_token AStop);
-  void DeviceLost(std::stop_token AStop);
+  void Execute(const std::stop_token& AStop);
+  void ReadLoop(const std::stop_token& AStop);
+  void Deliver(const std::stop_token& AStop);
+  void DeliveryStep(const std::stop_token& AStop);
+  void DeviceLost(const std::stop_token& AStop);
 
   TuiHIDData& FHIDData;
   std::u16string FDeviceID;

@@ -191,7 +191,8 @@ void TFakeHidSystem::SetInterfaceClass(std::optional<TGuid> AValue) {
   FInterfaceClass = AValue;
 }
 
-void TFakeHidSystem::SendReport(const std::u16string& APath, std::vector<std::uint8_t> AReport) {
+void TFakeHidSystem::SendReport(const std::u16string& APath,
+                                const std::vector<std::uint8_t>& AReport) {
   {
     std::lock_guard lock(FLock);
     for (THandle* handle : FHandles) {

@@ -54,7 +54,7 @@ class TFakeHidSystem final : public THidSystem {
   void SetFailEnumeration(bool AValue);
   void SetInterfaceClass(std::optional<TGuid> AValue);
   // Queues AReport for every handle of APath that is open for reading right now.
-  void SendReport(const std::u16string& APath, std::vector<std::uint8_t> AReport);
+  void SendReport(const std::u16string& APath, const std::vector<std::uint8_t>& AReport);
   // The next read of every reading handle of APath completes with AError.
   void FailNextRead(const std::u16string& APath, std::uint32_t AError);
   // The next read of every reading handle of APath cannot even be issued (AError); a read in

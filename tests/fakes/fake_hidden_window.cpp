@@ -86,7 +86,9 @@ std::size_t TFakeHiddenWindowFactory::DispatchPosted() {
     }
   }
   std::size_t delivered = 0;
-  for (auto& [handle, message] : posted) {
+  for (auto& entry : posted) {
+    const TWindowHandle handle = entry.first;
+    TWindowMessage& message = entry.second;
     const auto found =
         std::find_if(FWindows.begin(), FWindows.end(),
                      [&](TFakeHiddenWindow* AWindow) { return AWindow->FHandle == handle; });
