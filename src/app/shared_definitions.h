@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "hid/uiHIDDataTypes.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/window_system.h"
@@ -91,12 +92,6 @@ TOptionsFromConfigFile LoadOptionsFromConfigFile(TFileSystem& AFiles);
 TOtherConfig LoadOtherConfig(TFileSystem& AFiles);
 
 // The mouse's vendor collection ---------------------------------------------------------------
-
-// A HID usage and its page, in this order.
-struct USAGE_AND_PAGE {
-  std::uint16_t Usage = 0;
-  std::uint16_t UsagePage = 0;
-};
 
 inline constexpr USAGE_AND_PAGE kMouseVendorCollection{0x0001, 0xFFA0};
 

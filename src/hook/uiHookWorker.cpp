@@ -42,6 +42,7 @@ void TRecordDataWorker::Stop() {
     std::lock_guard lock(FShared->Lock);
     FShared->EndSignalled = true;
   }
+  FShared->Stopper.request_stop();
   FShared->Changed.notify_all();
   if (FThread.joinable()) {
     FThread.join();
@@ -65,26 +66,20 @@ void TRecordDataWorker::Run(std::shared_ptr<TShared> AShared, TMainThread* AMain
     if (AMainThread == nullptr) {
       continue;
     }
-    const std::uint64_t delivery = ++AShared->Delivery;
     lock.unlock();
-    AMainThread->PostToMainThread([AShared, delivery] {
-      {
-        std::lock_guard guard(AShared->Lock);
-        if (AShared->EndSignalled) {
-          return;  // the owner has ended the worker and may be gone
-        }
-      }
-      // On the main thread, as is Stop: the owner cannot go away while this runs.
-      AShared->Process();
-      {
-        std::lock_guard guard(AShared->Lock);
-        AShared->Delivered = delivery;
-      }
-      AShared->Changed.notify_all();
-    });
+    AMainThread->RunAndWait(
+        [&AShared] {
+          {
+            std::lock_guard guard(AShared->Lock);
+            if (AShared->EndSignalled) {
+              return;  // the owner has ended the worker and may be gone
+            }
+          }
+          // On the main thread, as is Stop: the owner cannot go away while this runs.
+          AShared->Process();
+        },
+        AShared->Stopper.get_token());
     lock.lock();
-    AShared->Changed.wait(lock,
-                          [&] { return AShared->EndSignalled || AShared->Delivered >= delivery; });
     if (AShared->EndSignalled) {
       break;
     }

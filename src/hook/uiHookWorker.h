@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -44,7 +45,7 @@ class TRecordDataQueue {
 
 class TRecordDataWorker {
  public:
-  // Starts the worker. Each time data is signalled it posts AProcess to AMainThread and waits
+  // Starts the worker. Each time data is signalled it has AMainThread run AProcess and waits
   // until it has run (or the worker is ended). Without a main thread, signals are dropped.
   TRecordDataWorker(TMainThread* AMainThread, std::function<void()> AProcess);
   ~TRecordDataWorker();
@@ -66,8 +67,8 @@ class TRecordDataWorker {
     bool DataSignalled = false;
     bool EndSignalled = false;
     bool Running = true;
-    std::uint64_t Delivery = 0;   // number of the delivery handed to the main thread
-    std::uint64_t Delivered = 0;  // number of the last delivery that has run
+    // Requested by Stop: withdraws a delivery that waits for the main thread.
+    std::stop_source Stopper;
     std::function<void()> Process;
   };
 

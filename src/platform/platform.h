@@ -10,6 +10,8 @@
 #include "platform/file_system.h"
 #include "platform/locale.h"
 #include "platform/keyboard_state.h"
+#include "platform/hid_system.h"
+#include "platform/hidden_window.h"
 #include "platform/main_thread.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
@@ -29,6 +31,8 @@ struct TPlatform {
   TDynamicLibraries* Libraries = nullptr;
   TKeyboardState* Keyboard = nullptr;
   TMainThread* MainThread = nullptr;
+  THiddenWindowFactory* HiddenWindows = nullptr;
+  THidSystem* Hid = nullptr;
 };
 
 }  // namespace mon

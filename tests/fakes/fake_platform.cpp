@@ -140,6 +140,8 @@ TFakePlatform::TFakePlatform() {
   FPlatform.Libraries = &Libraries;
   FPlatform.Keyboard = &Keyboard;
   FPlatform.MainThread = &MainThread;
+  FPlatform.HiddenWindows = &HiddenWindows;
+  FPlatform.Hid = &Hid;
 }
 
 }  // namespace mon::testing

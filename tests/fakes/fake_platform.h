@@ -13,7 +13,10 @@
 #include "fake_locale.h"
 #include "fake_dynamic_library.h"
 #include "fake_input.h"
+#include "fake_hid_system.h"
+#include "fake_hidden_window.h"
 #include "platform/platform.h"
+#include "platform/queued_main_thread.h"
 
 namespace mon::testing {
 
@@ -105,7 +108,10 @@ class TFakePlatform {
   TFakeLocale Locale;
   TFakeDynamicLibraries Libraries;
   TFakeKeyboardState Keyboard;
-  TFakeMainThread MainThread;
+  // The constructing thread is the main thread; the test runs its queue (RunPending).
+  TQueuedMainThread MainThread;
+  TFakeHiddenWindowFactory HiddenWindows;
+  TFakeHidSystem Hid;
   TPlatform& Platform() { return FPlatform; }
 
  private:

@@ -226,11 +226,11 @@ TEST_F(THookQueueTest, QueuedStepsReachTheEventsOnTheMainThreadInQueueOrder) {
     hook.QueueRecordData(std::make_shared<TMOUSEMacroKeyObject>(click));
   });
   producer.join();
-  ASSERT_TRUE(Fake.MainThread.WaitForPending(1, std::chrono::seconds(10)));
+  ASSERT_TRUE(Fake.MainThread.WaitForPending(std::chrono::seconds(10)));
   // Nothing runs on the worker itself: the events wait for the main thread.
   EXPECT_TRUE(seen.empty());
   while (seen.size() < 2) {
-    ASSERT_TRUE(Fake.MainThread.WaitForPending(1, std::chrono::seconds(10)));
+    ASSERT_TRUE(Fake.MainThread.WaitForPending(std::chrono::seconds(10)));
     Fake.MainThread.RunPending();
   }
   EXPECT_THAT(seen, ElementsAre(u"key 1 65 1 0 5000 A Down",
@@ -245,10 +245,10 @@ TEST_F(THookQueueTest, DestructionEndsAWorkerThatWaitsForTheMainThread) {
                                        const TMacroKeyList&) { ++raised; });
   hook.QueueRecordData(std::make_shared<TMacroKeyObject>());
   // The worker has handed the delivery to the main thread and waits for it to run.
-  ASSERT_TRUE(Fake.MainThread.WaitForPending(1, std::chrono::seconds(10)));
+  ASSERT_TRUE(Fake.MainThread.WaitForPending(std::chrono::seconds(10)));
   Hook.reset();  // joins the worker: must not wait for the main thread (that is us)
-  // The delivery still queued on the main thread finds the component gone and does nothing.
-  EXPECT_EQ(Fake.MainThread.RunPending(), 1u);
+  // Ending the worker withdrew the delivery still queued on the main thread.
+  EXPECT_EQ(Fake.MainThread.RunPending(), 0u);
   EXPECT_EQ(raised, 0);
 }
 
@@ -264,13 +264,13 @@ TEST_F(THookQueueTest, ProcessDataEventTakesTheWholeQueueEvenWithoutHandlers) {
   hook.ProcessDataEvent();
   EXPECT_EQ(raised, 0);  // the first call emptied the queue
   // The worker's own delivery (signalled by the queueing) finds the queue empty too.
-  Fake.MainThread.WaitForPending(1, std::chrono::seconds(10));
+  Fake.MainThread.WaitForPending(std::chrono::seconds(10));
   Fake.MainThread.RunPending();
   EXPECT_EQ(raised, 0);
 }
 
 TEST(TRecordDataWorkerTest, SignalsWhileADeliveryRunsAreNotLost) {
-  TFakeMainThread mainThread;
+  TQueuedMainThread mainThread;
   int runs = 0;
   TRecordDataWorker* self = nullptr;
   TRecordDataWorker worker(&mainThread, [&] {
@@ -281,7 +281,7 @@ TEST(TRecordDataWorkerTest, SignalsWhileADeliveryRunsAreNotLost) {
   self = &worker;
   worker.SignalData();
   while (runs < 2) {
-    ASSERT_TRUE(mainThread.WaitForPending(1, std::chrono::seconds(10)));
+    ASSERT_TRUE(mainThread.WaitForPending(std::chrono::seconds(10)));
     mainThread.RunPending();
   }
   worker.Stop();

@@ -50,6 +50,7 @@ TPosixPlatform::TPosixPlatform() {
   FPlatform.Libraries = &FLibraries;
   FPlatform.Keyboard = &FKeyboard;
   FPlatform.MainThread = &FMainThread;
+  FPlatform.Hid = &FHid;
 }
 
 }  // namespace mon::posix

@@ -7,6 +7,7 @@
 #include "platform/posix/posix_dynamic_library.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_locale.h"
+#include "platform/queued_main_thread.h"
 
 namespace mon::posix {
 
@@ -57,12 +58,24 @@ class TPosixRegistry final : public TRegistry {
   }
 };
 
+// No HID interfaces yet: the hidraw/udev backend comes with the Linux monitor.
+class TPosixHidSystem final : public THidSystem {
+ public:
+  std::optional<TGuid> HidInterfaceClass() override { return std::nullopt; }
+  std::vector<THidInterface> EnumerateInterfaces(const TGuid&) override { return {}; }
+  std::unique_ptr<THidDevice> OpenDevice(const std::u16string&, THidOpenMode) override {
+    return nullptr;
+  }
+};
+
 // Without a desktop session there is no keyboard to read: every key reads as up.
 class TPosixKeyboardState final : public TKeyboardState {
  public:
   bool IsKeyDown(std::uint8_t) override { return false; }
 };
 
+// MainThread: the constructing thread; its loop (to come) runs TQueuedMainThread::RunPending.
+// HiddenWindows stays empty until that loop exists.
 class TPosixPlatform {
  public:
   TPosixPlatform();
@@ -82,6 +95,7 @@ class TPosixPlatform {
   TPosixDynamicLibraries FLibraries;
   TPosixKeyboardState FKeyboard;
   TQueuedMainThread FMainThread;
+  TPosixHidSystem FHid;
   TPlatform FPlatform;
 };
 

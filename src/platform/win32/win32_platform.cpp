@@ -14,6 +14,8 @@ TWin32Platform::TWin32Platform() {
   FPlatform.Libraries = &FLibraries;
   FPlatform.Keyboard = &FKeyboard;
   FPlatform.MainThread = &FMainThread;
+  FPlatform.HiddenWindows = &FHiddenWindows;
+  FPlatform.Hid = &FHid;
 }
 
 }  // namespace mon::win32

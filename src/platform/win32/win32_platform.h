@@ -10,9 +10,13 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_input_services.h"
+#include "platform/win32/win32_hid_system.h"
+#include "platform/win32/win32_hidden_window.h"
+#include "platform/win32/win32_main_thread.h"
 
 namespace mon::win32 {
 
+// Construct it on the main thread (the main-thread hand-over belongs to the constructing thread).
 class TWin32Platform {
  public:
   TWin32Platform();
@@ -30,6 +34,8 @@ class TWin32Platform {
   TWin32DynamicLibraries FLibraries;
   TWin32KeyboardState FKeyboard;
   TWin32MainThread FMainThread;  // created on the thread that creates the platform
+  TWin32HiddenWindowFactory FHiddenWindows;
+  TWin32HidSystem FHid;
   TPlatform FPlatform;
 };
 

@@ -1,0 +1,164 @@
+#include "hid/uiHIDDataReadThread.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "framework/application.h"
+#include "hid/uiHIDData.h"
+
+namespace mon {
+
+namespace {
+
+// The reader whose delivery runs on this thread right now.
+thread_local const TuiHidDeviceReadThread* GDeliveringReader = nullptr;
+
+class TDeliveringScope {
+ public:
+  explicit TDeliveringScope(const TuiHidDeviceReadThread* AReader) : FPrevious(GDeliveringReader) {
+    GDeliveringReader = AReader;
+  }
+  ~TDeliveringScope() { GDeliveringReader = FPrevious; }
+  TDeliveringScope(const TDeliveringScope&) = delete;
+  TDeliveringScope& operator=(const TDeliveringScope&) = delete;
+
+ private:
+  const TuiHidDeviceReadThread* FPrevious;
+};
+
+// Runs one event handler; what escapes it goes to the central error handler.
+template <class TCall>
+void Guarded(TCall&& ACall) {
+  try {
+    ACall();
+  } catch (...) {
+    HandleApplicationException(std::current_exception());
+  }
+}
+
+}  // namespace
+
+TuiHidDeviceReadThread::TuiHidDeviceReadThread(TuiHIDData& AHIDData, std::u16string ADevicePath,
+                                               std::u16string ADeviceID)
+    : FHIDData(AHIDData), FDeviceID(std::move(ADeviceID)), FDevicePath(std::move(ADevicePath)) {
+  FDevice = FHIDData.HidSystem().OpenDevice(FDevicePath, THidOpenMode::Overlapped);
+  if (FDevice) {
+    if (const auto caps = FDevice->Capabilities()) {
+      FInputReportLength = caps->InputReportByteLength;
+    }
+  }
+  FReport.assign(static_cast<std::size_t>(FInputReportLength), 0);
+  FThread = std::jthread([this](const std::stop_token& AStop) { Execute(AStop); });
+}
+
+TuiHidDeviceReadThread::~TuiHidDeviceReadThread() {
+  FThread.request_stop();
+  if (FThread.joinable()) {
+    FThread.join();
+  }
+}
+
+void TuiHidDeviceReadThread::Terminate() {
+  FThread.request_stop();
+}
+
+bool TuiHidDeviceReadThread::Terminated() const {
+  return FThread.get_stop_token().stop_requested();
+}
+
+bool TuiHidDeviceReadThread::IsBusyOnCurrentThread() const {
+  return GDeliveringReader == this || FThread.get_id() == std::this_thread::get_id();
+}
+
+void TuiHidDeviceReadThread::Execute(const std::stop_token& AStop) {
+  Guarded([&] { ReadLoop(AStop); });
+  // Clean-up: Read never returns with a read outstanding, so the buffer and the device can go.
+  FDevice.reset();
+  FFinished.store(true);
+}
+
+void TuiHidDeviceReadThread::ReadLoop(const std::stop_token& AStop) {
+  if (!FDevice || FReport.empty()) {
+    return;  // nothing can be read from this interface
+  }
+  int failures = 0;
+  while (!AStop.stop_requested()) {
+    std::fill(FReport.begin(), FReport.end(), std::uint8_t{0});
+    const THidReadResult result = FDevice->Read(FReport, AStop);
+    switch (result.Status) {
+      case THidReadStatus::Stopped:
+        return;
+      case THidReadStatus::IssueFailed:
+        // No read is pending, so no completion will ever wake us: end here.
+        if (result.Error == kErrorDeviceNotConnected) {
+          DeviceLost(AStop);
+        }
+        return;
+      case THidReadStatus::Failed:
+        if (result.Error == kErrorOperationAborted || result.Error == kErrorDeviceNotConnected) {
+          DeviceLost(AStop);
+          return;
+        }
+        if (++failures >= kMaxConsecutiveReadFailures) {
+          return;
+        }
+        break;
+      case THidReadStatus::Completed:
+        failures = 0;
+        // An empty read has no report ID to deliver; a length beyond the buffer cannot be true.
+        if (result.Bytes == 0 || result.Bytes > FReport.size()) {
+          break;
+        }
+        NumBytesRead = result.Bytes;
+        Deliver(AStop);
+        break;
+    }
+  }
+}
+
+void TuiHidDeviceReadThread::Deliver(const std::stop_token& AStop) {
+  if (AStop.stop_requested()) {
+    return;
+  }
+  if (FHIDData.FastOnData()) {
+    DeliveryStep(AStop);
+    return;
+  }
+  // The main thread runs the delivery while this thread waits; a stop withdraws it.
+  FHIDData.MainThread().RunAndWait([&] { DeliveryStep(AStop); }, AStop);
+}
+
+void TuiHidDeviceReadThread::DeliveryStep(const std::stop_token& AStop) {
+  TDeliveringScope scope(this);
+  if (AStop.stop_requested()) {
+    return;
+  }
+  if (const TuiHIDDataReceived onData = FHIDData.OnData()) {
+    Guarded([&] {
+      onData(FDeviceID, FDevicePath, FReport[0], FReport.data() + 1,
+             static_cast<std::uint16_t>(NumBytesRead - 1));
+    });
+  }
+  if (AStop.stop_requested()) {
+    return;  // the OnData handler stopped the readers
+  }
+  if (const TuiHIDParsedDataReceived onParsedData = FHIDData.OnParsedData()) {
+    Guarded([&] {
+      const std::uint32_t buttonData = ParseButtonData(*FDevice, FReport, FPreviousUsages);
+      onParsedData(FDeviceID, FDevicePath, FReport[0], buttonData);
+    });
+  }
+}
+
+void TuiHidDeviceReadThread::DeviceLost(const std::stop_token& AStop) {
+  if (AStop.stop_requested()) {
+    return;
+  }
+  FHIDData.Debug().Write(kDeviceNotConnectedTrace);
+  // Raised on this thread, whatever FastOnData says.
+  if (const TuiHIDDeviceNotConnected onDeviceNotConnected = FHIDData.OnDeviceNotConnected()) {
+    Guarded([&] { onDeviceNotConnected(FDeviceID, FDevicePath); });
+  }
+}
+
+}  // namespace mon
