@@ -12,11 +12,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/stop_token.h"
 #include "platform/win32/win32_hid_system.h"
 
 namespace {
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   unsigned long long passes = 0;
   std::thread reader;
   HANDLE stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::stop_source stop;
+  mon::TStopSource stop;
   mon::win32::TWin32HidSystem hid;
   std::unique_ptr<mon::THidDevice> device;
 
@@ -75,14 +75,14 @@ int main(int argc, char** argv) {
     }
     reader = std::thread([&] {
       std::vector<std::uint8_t> buffer(8);
-      device->Read(buffer, stop.get_token());
+      device->Read(buffer, stop.Token());
     });
   }
   std::printf("ready\n");
   std::fflush(stdout);
   ::Sleep(seconds * 1000);
   ::SetEvent(stopEvent);
-  stop.request_stop();
+  stop.RequestStop();
   if (reader.joinable()) {
     reader.join();
   }

@@ -48,41 +48,41 @@ TuiHidDeviceReadThread::TuiHidDeviceReadThread(TuiHIDData& AHIDData, std::u16str
     }
   }
   FReport.assign(static_cast<std::size_t>(FInputReportLength), 0);
-  FThread = std::jthread([this](const std::stop_token& AStop) { Execute(AStop); });
+  FThread = std::thread([this] { Execute(FStop.Token()); });
 }
 
 TuiHidDeviceReadThread::~TuiHidDeviceReadThread() {
-  FThread.request_stop();
+  FStop.RequestStop();
   if (FThread.joinable()) {
     FThread.join();
   }
 }
 
 void TuiHidDeviceReadThread::Terminate() {
-  FThread.request_stop();
+  FStop.RequestStop();
 }
 
 bool TuiHidDeviceReadThread::Terminated() const {
-  return FThread.get_stop_token().stop_requested();
+  return FStop.StopRequested();
 }
 
 bool TuiHidDeviceReadThread::IsBusyOnCurrentThread() const {
   return GDeliveringReader == this || FThread.get_id() == std::this_thread::get_id();
 }
 
-void TuiHidDeviceReadThread::Execute(const std::stop_token& AStop) {
+void TuiHidDeviceReadThread::Execute(const TStopToken& AStop) {
   Guarded([&] { ReadLoop(AStop); });
   // Clean-up: Read never returns with a read outstanding, so the buffer and the device can go.
   FDevice.reset();
   FFinished.store(true);
 }
 
-void TuiHidDeviceReadThread::ReadLoop(const std::stop_token& AStop) {
+void TuiHidDeviceReadThread::ReadLoop(const TStopToken& AStop) {
   if (!FDevice || FReport.empty()) {
     return;  // nothing can be read from this interface
   }
   int failures = 0;
-  while (!AStop.stop_requested()) {
+  while (!AStop.StopRequested()) {
     std::fill(FReport.begin(), FReport.end(), std::uint8_t{0});
     const THidReadResult result = FDevice->Read(FReport, AStop);
     switch (result.Status) {
@@ -116,8 +116,8 @@ void TuiHidDeviceReadThread::ReadLoop(const std::stop_token& AStop) {
   }
 }
 
-void TuiHidDeviceReadThread::Deliver(const std::stop_token& AStop) {
-  if (AStop.stop_requested()) {
+void TuiHidDeviceReadThread::Deliver(const TStopToken& AStop) {
+  if (AStop.StopRequested()) {
     return;
   }
   if (FHIDData.FastOnData()) {
@@ -128,9 +128,9 @@ void TuiHidDeviceReadThread::Deliver(const std::stop_token& AStop) {
   FHIDData.MainThread().RunAndWait([&] { DeliveryStep(AStop); }, AStop);
 }
 
-void TuiHidDeviceReadThread::DeliveryStep(const std::stop_token& AStop) {
+void TuiHidDeviceReadThread::DeliveryStep(const TStopToken& AStop) {
   TDeliveringScope scope(this);
-  if (AStop.stop_requested()) {
+  if (AStop.StopRequested()) {
     return;
   }
   if (const TuiHIDDataReceived onData = FHIDData.OnData()) {
@@ -139,7 +139,7 @@ void TuiHidDeviceReadThread::DeliveryStep(const std::stop_token& AStop) {
              static_cast<std::uint16_t>(NumBytesRead - 1));
     });
   }
-  if (AStop.stop_requested()) {
+  if (AStop.StopRequested()) {
     return;  // the OnData handler stopped the readers
   }
   if (const TuiHIDParsedDataReceived onParsedData = FHIDData.OnParsedData()) {
@@ -150,8 +150,8 @@ void TuiHidDeviceReadThread::DeliveryStep(const std::stop_token& AStop) {
   }
 }
 
-void TuiHidDeviceReadThread::DeviceLost(const std::stop_token& AStop) {
-  if (AStop.stop_requested()) {
+void TuiHidDeviceReadThread::DeviceLost(const TStopToken& AStop) {
+  if (AStop.StopRequested()) {
     return;
   }
   FHIDData.Debug().Write(kDeviceNotConnectedTrace);

@@ -6,13 +6,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "hid/uiHIDDataUsages.h"
 #include "platform/hid_system.h"
+#include "platform/stop_token.h"
 
 namespace mon {
 
@@ -58,11 +58,11 @@ class TuiHidDeviceReadThread {
   std::int32_t InputReportLength() const { return FInputReportLength; }
 
  private:
-  void Execute(const std::stop_token& AStop);
-  void ReadLoop(const std::stop_token& AStop);
-  void Deliver(const std::stop_token& AStop);
-  void DeliveryStep(const std::stop_token& AStop);
-  void DeviceLost(const std::stop_token& AStop);
+  void Execute(const TStopToken& AStop);
+  void ReadLoop(const TStopToken& AStop);
+  void Deliver(const TStopToken& AStop);
+  void DeliveryStep(const TStopToken& AStop);
+  void DeviceLost(const TStopToken& AStop);
 
   TuiHIDData& FHIDData;
   std::u16string FDeviceID;
@@ -77,8 +77,9 @@ class TuiHidDeviceReadThread {
   // The button usages of the previous report of this interface.
   TUsageList FPreviousUsages{};
   std::atomic<bool> FFinished{false};
+  TStopSource FStop;
   // Last member: the thread starts once everything above is in place.
-  std::jthread FThread;
+  std::thread FThread;
 };
 
 }  // namespace mon

@@ -42,7 +42,7 @@ void TRecordDataWorker::Stop() {
     std::lock_guard lock(FShared->Lock);
     FShared->EndSignalled = true;
   }
-  FShared->Stopper.request_stop();
+  FShared->Stopper.RequestStop();
   FShared->Changed.notify_all();
   if (FThread.joinable()) {
     FThread.join();
@@ -78,7 +78,7 @@ void TRecordDataWorker::Run(std::shared_ptr<TShared> AShared, TMainThread* AMain
           // On the main thread, as is Stop: the owner cannot go away while this runs.
           AShared->Process();
         },
-        AShared->Stopper.get_token());
+        AShared->Stopper.Token());
     lock.lock();
     if (AShared->EndSignalled) {
       break;

@@ -14,12 +14,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 #include <vector>
 
 #include "hook/uiHookTypes.h"
 #include "platform/main_thread.h"
+#include "platform/stop_token.h"
 
 namespace mon {
 
@@ -68,7 +68,7 @@ class TRecordDataWorker {
     bool EndSignalled = false;
     bool Running = true;
     // Requested by Stop: withdraws a delivery that waits for the main thread.
-    std::stop_source Stopper;
+    TStopSource Stopper;
     std::function<void()> Process;
   };
 

@@ -14,12 +14,12 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/guid.h"
+#include "platform/stop_token.h"
 
 namespace mon {
 
@@ -135,7 +135,7 @@ class THidDevice {
   // report or the stop arrives. On stop the pending read is cancelled and its completion awaited
   // before Read returns, so the buffer is never written after Read has returned.
   // Synchronous devices: IssueFailed with kErrorInvalidHandle.
-  virtual THidReadResult Read(std::span<std::uint8_t> ABuffer, std::stop_token AStop) = 0;
+  virtual THidReadResult Read(std::span<std::uint8_t> ABuffer, const TStopToken& AStop) = 0;
 };
 
 class THidSystem {

@@ -8,7 +8,8 @@
 #pragma once
 
 #include <functional>
-#include <stop_token>
+
+#include "platform/stop_token.h"
 
 namespace mon {
 
@@ -31,7 +32,7 @@ class TMainThread {
   //   calling thread.
   // A caller that waits here must not hold anything the main thread may wait for, and the main
   // thread must never wait for a thread blocked here except through that thread's AStop.
-  virtual bool RunAndWait(const std::function<void()>& ACall, std::stop_token AStop) = 0;
+  virtual bool RunAndWait(const std::function<void()>& ACall, const TStopToken& AStop) = 0;
 };
 
 }  // namespace mon

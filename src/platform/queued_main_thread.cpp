@@ -15,8 +15,8 @@ bool TQueuedMainThread::IsCurrentThread() {
   return std::this_thread::get_id() == FMainThreadId;
 }
 
-bool TQueuedMainThread::RunAndWait(const std::function<void()>& ACall, std::stop_token AStop) {
-  if (AStop.stop_requested()) {
+bool TQueuedMainThread::RunAndWait(const std::function<void()>& ACall, const TStopToken& AStop) {
+  if (AStop.StopRequested()) {
     return false;
   }
   if (IsCurrentThread()) {
@@ -36,9 +36,21 @@ bool TQueuedMainThread::RunAndWait(const std::function<void()>& ACall, std::stop
   if (FWake) {
     FWake();
   }
+  // The stop wakes the wait below. Declared before the lock: its callback takes the lock, so it
+  // is deregistered only after the lock is given back.
+  bool stopped = false;
+  const TStopCallback wake(AStop, [&] {
+    {
+      std::lock_guard lock(FLock);
+      stopped = true;
+    }
+    FChanged.notify_all();
+  });
   std::unique_lock lock(FLock);
-  FChanged.wait(lock, AStop,
-                [&] { return call->State == TState::Done || call->State == TState::Withdrawn; });
+  const auto finished = [&] {
+    return call->State == TState::Done || call->State == TState::Withdrawn;
+  };
+  FChanged.wait(lock, [&] { return stopped || finished(); });
   if (call->State == TState::Queued) {
     // Stopped before the main thread got to it: take it back.
     call->State = TState::Withdrawn;
@@ -46,8 +58,7 @@ bool TQueuedMainThread::RunAndWait(const std::function<void()>& ACall, std::stop
     return false;
   }
   // A started call always runs to its end, stop or not.
-  FChanged.wait(lock,
-                [&] { return call->State == TState::Done || call->State == TState::Withdrawn; });
+  FChanged.wait(lock, finished);
   if (call->State == TState::Withdrawn) {
     return false;
   }

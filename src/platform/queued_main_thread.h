@@ -27,7 +27,7 @@ class TQueuedMainThread : public TMainThread {
   ~TQueuedMainThread() override;
 
   bool IsCurrentThread() override;
-  bool RunAndWait(const std::function<void()>& ACall, std::stop_token AStop) override;
+  bool RunAndWait(const std::function<void()>& ACall, const TStopToken& AStop) override;
 
   // Main thread: runs the calls queued so far, in order, each outside the lock (a call may queue
   // or withdraw others, or re-enter RunPending). Returns how many ran.
@@ -56,7 +56,7 @@ class TQueuedMainThread : public TMainThread {
   std::thread::id FMainThreadId;
   mutable std::mutex FLock;
   // Signalled when a call is queued, finished or withdrawn.
-  mutable std::condition_variable_any FChanged;
+  mutable std::condition_variable FChanged;
   std::deque<std::shared_ptr<TCall>> FQueue;
   bool FClosed = false;
 };

@@ -100,10 +100,19 @@ class TFakeHidSystem::TDevice final : public THidDevice {
     return usages;
   }
 
-  THidReadResult Read(std::span<std::uint8_t> ABuffer, std::stop_token AStop) override {
+  THidReadResult Read(std::span<std::uint8_t> ABuffer, const TStopToken& AStop) override {
     if (FHandle->Mode != THidOpenMode::Overlapped) {
       return {THidReadStatus::IssueFailed, 0, kErrorInvalidHandle};
     }
+    // Before the lock: the callback takes it.
+    bool stopped = false;
+    const TStopCallback wake(AStop, [&] {
+      {
+        std::lock_guard lock(FSystem.FLock);
+        stopped = true;
+      }
+      FSystem.FChanged.notify_all();
+    });
     std::unique_lock lock(FSystem.FLock);
     if (FHandle->Gone) {
       return {THidReadStatus::IssueFailed, 0, kErrorDeviceNotConnected};
@@ -116,10 +125,11 @@ class TFakeHidSystem::TDevice final : public THidDevice {
     }
     FHandle->Waiting = true;
     FSystem.FChanged.notify_all();
-    FSystem.FChanged.wait(lock, AStop, [&] { return !FHandle->Events.empty() || FHandle->Gone; });
+    FSystem.FChanged.wait(lock,
+                          [&] { return stopped || !FHandle->Events.empty() || FHandle->Gone; });
     FHandle->Waiting = false;
     FSystem.FChanged.notify_all();
-    if (AStop.stop_requested()) {
+    if (stopped) {
       return {THidReadStatus::Stopped, 0, kErrorOperationAborted};
     }
     if (FHandle->Events.empty()) {

@@ -112,7 +112,7 @@ class TFakeHidSystem final : public THidSystem {
   void Close(THandle* AHandle);
 
   mutable std::mutex FLock;
-  mutable std::condition_variable_any FChanged;
+  mutable std::condition_variable FChanged;
   std::vector<TInterface> FInterfaces;
   std::vector<THandle*> FHandles;
   bool FFailEnumeration = false;

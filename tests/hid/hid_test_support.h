@@ -114,7 +114,7 @@ class HidComponentTest : public ::testing::Test {
   TFakePlatform Platform;
   TApplication App;
   std::mutex Lock;
-  std::condition_variable_any Changed;
+  std::condition_variable Changed;
   std::vector<TReceived> Received;
   std::vector<std::u16string> Errors;
 };

@@ -37,13 +37,13 @@ TEST(QueuedMainThreadTest, RunsAtOnceOnTheMainThreadAndQueuesFromOthersInOrder) 
 
   std::vector<int> order;
   std::atomic<int> returned{0};
-  std::jthread first([&] {
+  std::thread first([&] {
     EXPECT_FALSE(main.IsCurrentThread());
     EXPECT_TRUE(main.RunAndWait([&] { order.push_back(1); }, {}));
     ++returned;
   });
   ASSERT_TRUE(main.WaitForPending(5s));
-  std::jthread second([&] {
+  std::thread second([&] {
     EXPECT_TRUE(main.RunAndWait([&] { order.push_back(2); }, {}));
     ++returned;
   });
@@ -62,30 +62,30 @@ TEST(QueuedMainThreadTest, RunsAtOnceOnTheMainThreadAndQueuesFromOthersInOrder) 
 TEST(QueuedMainThreadTest, AStopWithdrawsAQueuedCallButNotARunningOne) {
   TQueuedMainThread main;
   bool ran = false;
-  std::stop_source stop;
+  TStopSource stop;
   std::atomic<int> result{-1};
-  std::jthread caller([&] { result = main.RunAndWait([&] { ran = true; }, stop.get_token()); });
+  std::thread caller([&] { result = main.RunAndWait([&] { ran = true; }, stop.Token()); });
   ASSERT_TRUE(main.WaitForPending(5s));
-  stop.request_stop();
+  stop.RequestStop();
   caller.join();
   EXPECT_EQ(result.load(), 0);
   EXPECT_EQ(main.PendingCount(), 0u);
   EXPECT_EQ(main.RunPending(), 0u);
   EXPECT_FALSE(ran);
   // Already stopped on entry: never queued.
-  EXPECT_FALSE(main.RunAndWait([&] { ran = true; }, stop.get_token()));
+  EXPECT_FALSE(main.RunAndWait([&] { ran = true; }, stop.Token()));
   EXPECT_FALSE(ran);
 
   // A stop while the call runs: the caller still waits for its end and reports it ran.
-  std::stop_source late;
+  TStopSource late;
   std::atomic<bool> finished{false};
-  std::jthread running([&] {
+  std::thread running([&] {
     result = main.RunAndWait(
         [&] {
-          late.request_stop();
+          late.RequestStop();
           finished = true;
         },
-        late.get_token());
+        late.Token());
   });
   ASSERT_TRUE(PumpUntil(main, [&] { return finished.load(); }));
   running.join();
@@ -95,7 +95,7 @@ TEST(QueuedMainThreadTest, AStopWithdrawsAQueuedCallButNotARunningOne) {
 TEST(QueuedMainThreadTest, ExceptionsReachTheCallerAndCloseRefusesEverything) {
   TQueuedMainThread main;
   std::atomic<bool> caught{false};
-  std::jthread caller([&] {
+  std::thread caller([&] {
     try {
       main.RunAndWait([] { throw std::runtime_error("boom"); }, {});
     } catch (const std::runtime_error&) {
@@ -106,12 +106,12 @@ TEST(QueuedMainThreadTest, ExceptionsReachTheCallerAndCloseRefusesEverything) {
   caller.join();
 
   std::atomic<int> result{-1};
-  std::jthread queued([&] { result = main.RunAndWait([] {}, {}); });
+  std::thread queued([&] { result = main.RunAndWait([] {}, {}); });
   ASSERT_TRUE(main.WaitForPending(5s));
   main.Close();
   queued.join();
   EXPECT_EQ(result.load(), 0);
-  std::jthread after([&] { result = main.RunAndWait([] {}, {}); });
+  std::thread after([&] { result = main.RunAndWait([] {}, {}); });
   after.join();
   EXPECT_EQ(result.load(), 0);
 }

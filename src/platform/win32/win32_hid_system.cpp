@@ -223,16 +223,16 @@ class TWin32HidDevice final : public THidDevice {
     return usages;
   }
 
-  THidReadResult Read(std::span<std::uint8_t> ABuffer, std::stop_token AStop) override {
+  THidReadResult Read(std::span<std::uint8_t> ABuffer, const TStopToken& AStop) override {
     if (FMode != THidOpenMode::Overlapped || !FStopEvent || ABuffer.empty()) {
       return {THidReadStatus::IssueFailed, 0, ERROR_INVALID_HANDLE};
     }
-    if (AStop.stop_requested()) {
+    if (AStop.StopRequested()) {
       return {THidReadStatus::Stopped, 0, ERROR_OPERATION_ABORTED};
     }
     ::ResetEvent(FStopEvent.Get());
     // Set at once when the stop was requested in between.
-    std::stop_callback wake(AStop, [this] { ::SetEvent(FStopEvent.Get()); });
+    const TStopCallback wake(AStop, [this] { ::SetEvent(FStopEvent.Get()); });
 
     const TReadOutcome outcome = ReadOnce(ABuffer.data(), static_cast<DWORD>(ABuffer.size()));
     if (outcome.Stopped) {

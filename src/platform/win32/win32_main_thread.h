@@ -19,7 +19,7 @@ class TWin32MainThread final : public TMainThread {
   TWin32MainThread& operator=(const TWin32MainThread&) = delete;
 
   bool IsCurrentThread() override { return FQueue.IsCurrentThread(); }
-  bool RunAndWait(const std::function<void()>& ACall, std::stop_token AStop) override {
+  bool RunAndWait(const std::function<void()>& ACall, const TStopToken& AStop) override {
     return FQueue.RunAndWait(ACall, AStop);
   }
 

@@ -434,12 +434,12 @@ TEST(Win32MainThread, QueuedCallsRunFromTheMessageLoopAndAStopWithdrawsThem) {
   caller.join();
   EXPECT_EQ(ranOn.load(), ::GetCurrentThreadId());
 
-  std::stop_source stop;
+  TStopSource stop;
   bool ran = false;
   std::atomic<int> result{-1};
-  std::thread withdrawn([&] { result = main.RunAndWait([&] { ran = true; }, stop.get_token()); });
+  std::thread withdrawn([&] { result = main.RunAndWait([&] { ran = true; }, stop.Token()); });
   ASSERT_TRUE(WaitUntil([&] { return main.PendingCount() == 1; }));
-  stop.request_stop();
+  stop.RequestStop();
   withdrawn.join();
   EXPECT_EQ(result.load(), 0);
   PumpUntil([] { return false; }, 50);  // the wake-up message finds nothing to run
