@@ -6,6 +6,7 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
+#include "platform/desktop.h"
 #include "platform/dynamic_library.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
@@ -14,6 +15,7 @@
 #include "platform/hidden_window.h"
 #include "platform/main_thread.h"
 #include "platform/message_box.h"
+#include "platform/named_mutex.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
 
@@ -33,6 +35,8 @@ struct TPlatform {
   TMainThread* MainThread = nullptr;
   THiddenWindowFactory* HiddenWindows = nullptr;
   THidSystem* Hid = nullptr;
+  TDesktop* Desktop = nullptr;
+  TNamedMutexes* Mutexes = nullptr;
 };
 
 }  // namespace mon

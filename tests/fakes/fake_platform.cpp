@@ -142,6 +142,8 @@ TFakePlatform::TFakePlatform() {
   FPlatform.MainThread = &MainThread;
   FPlatform.HiddenWindows = &HiddenWindows;
   FPlatform.Hid = &Hid;
+  FPlatform.Desktop = &Desktop;
+  FPlatform.Mutexes = &Mutexes;
 }
 
 }  // namespace mon::testing

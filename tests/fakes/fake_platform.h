@@ -12,7 +12,9 @@
 #include "fake_registry.h"
 #include "fake_locale.h"
 #include "fake_dynamic_library.h"
+#include "fake_desktop.h"
 #include "fake_input.h"
+#include "fake_named_mutex.h"
 #include "fake_hid_system.h"
 #include "fake_hidden_window.h"
 #include "platform/platform.h"
@@ -112,6 +114,8 @@ class TFakePlatform {
   TQueuedMainThread MainThread;
   TFakeHiddenWindowFactory HiddenWindows;
   TFakeHidSystem Hid;
+  TFakeDesktop Desktop;
+  TFakeNamedMutexes Mutexes;
   TPlatform& Platform() { return FPlatform; }
 
  private:

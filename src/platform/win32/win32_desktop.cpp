@@ -46,6 +46,7 @@ class TWin32AppWindow final : public TAppWindow {
   void StopTimer(std::uint32_t ATimerId) override { ::KillTimer(FWindow, ATimerId); }
 
   HWND Window() const { return FWindow; }
+  void SetFilter(TWin32MessageFilter AFilter) { FFilter = std::move(AFilter); }
   void SetTrayIcon(TWin32TrayIcon* AIcon) { FTrayIcon = AIcon; }
 
  private:
@@ -55,6 +56,7 @@ class TWin32AppWindow final : public TAppWindow {
   TAppWindowEvents& FEvents;
   HWND FWindow = nullptr;
   TWin32TrayIcon* FTrayIcon = nullptr;
+  TWin32MessageFilter FFilter;
   bool FTrackingMouse = false;
 };
 
@@ -159,6 +161,10 @@ LRESULT CALLBACK TWin32AppWindow::WindowProc(HWND AWindow, UINT AMessage, WPARAM
 }
 
 LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
+  std::intptr_t filtered = 0;
+  if (FFilter && FFilter(FWindow, AMessage, AWParam, ALParam, filtered)) {
+    return filtered;
+  }
   if (AMessage == kTrayCallbackMessage) {
     if (FTrayIcon != nullptr) {
       FTrayIcon->Callback(ALParam);
@@ -357,6 +363,12 @@ std::optional<std::size_t> TWin32TrayIcon::ShowPopupMenu(
 }
 
 }  // namespace
+
+void SetMessageFilter(TAppWindow& AWindow, TWin32MessageFilter AFilter) {
+  static_cast<TWin32AppWindow&>(AWindow).SetFilter(std::move(AFilter));
+}
+
+void* NativeWindow(TAppWindow& AWindow) { return static_cast<TWin32AppWindow&>(AWindow).Window(); }
 
 std::unique_ptr<TAppWindow> TWin32Desktop::CreateAppWindow(const TAppWindowOptions& AOptions,
                                                            TAppWindowEvents& AEvents) {

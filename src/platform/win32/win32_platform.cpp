@@ -16,6 +16,8 @@ TWin32Platform::TWin32Platform() {
   FPlatform.MainThread = &FMainThread;
   FPlatform.HiddenWindows = &FHiddenWindows;
   FPlatform.Hid = &FHid;
+  FPlatform.Desktop = &FDesktop;
+  FPlatform.Mutexes = &FMutexes;
 }
 
 }  // namespace mon::win32

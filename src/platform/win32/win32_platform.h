@@ -6,7 +6,9 @@
 #include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_basic_services.h"
 #include "platform/win32/win32_dynamic_library.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_named_mutex.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_input_services.h"
@@ -36,6 +38,8 @@ class TWin32Platform {
   TWin32MainThread FMainThread;  // created on the thread that creates the platform
   TWin32HiddenWindowFactory FHiddenWindows;
   TWin32HidSystem FHid;
+  TWin32Desktop FDesktop;
+  TWin32NamedMutexes FMutexes;
   TPlatform FPlatform;
 };
 

@@ -1,0 +1,312 @@
+#include "app/MouseMonitor.h"
+
+#include "app/report_decoding.h"
+#include "app/shared_definitions.h"
+#include "framework/application.h"
+#include "framework/text.h"
+#include "hid/uiHIDDataMatching.h"
+#include "i18n/embedded_table.h"
+#include "i18n/translation.h"
+#include "platform/registry.h"
+
+namespace mon {
+
+namespace {
+
+constexpr int kMainWindowWidth = 504;
+constexpr int kMainWindowHeight = 400;
+
+TAppWindowOptions MainWindowOptions() {
+  TAppWindowOptions options;
+  options.ClassName = MON_MAIN_CLASS;
+  options.Title = MON_TITLE;
+  options.ClientWidth = kMainWindowWidth;
+  options.ClientHeight = kMainWindowHeight;
+  options.Borderless = true;
+  return options;
+}
+
+}  // namespace
+
+TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatform, TDM& ADM)
+    : TForm(AOwner),
+      FPlatform(APlatform),
+      FDesktop(*APlatform.Desktop),
+      FDM(ADM),
+      FWindow(FDesktop.CreateAppWindow(MainWindowOptions(), *this)),
+      FMicrophone(*APlatform.Audio, *APlatform.MessageBox),
+      FAboutPanel(this, LoadAboutPanelImages(), [](const std::u16string& AText) {
+        return TranslateText(AText);
+      }),
+      uiHook1(this, APlatform),
+      uiLanguage1(this, APlatform),
+      TrayIcon1(this, FDesktop, *FWindow),
+      MyPopupMenu(this),
+      Config1(&MyPopupMenu),
+      About1(&MyPopupMenu),
+      Exit1(&MyPopupMenu),
+      uiHIDData1(this, APlatform),
+      TimerDeviceArrial(this, *FWindow, kTimerDeviceArrialId),
+      uiHIDEvent1(this, *APlatform.HiddenWindows),
+      FAboutPanelTexts(FAboutPanel) {
+  if (!FWindow) {
+    throw std::runtime_error("the main window cannot be created");
+  }
+  SetName(u"KORVALDZ314MONMAIN");
+  FAboutPanel.SetName(u"vgScene1");
+  uiHook1.SetName(u"uiHook1");
+  uiLanguage1.SetName(u"uiLanguage1");
+  TrayIcon1.SetName(u"TrayIcon1");
+  MyPopupMenu.SetName(u"MyPopupMenu");
+  Config1.SetName(u"Config1");
+  About1.SetName(u"About1");
+  Exit1.SetName(u"Exit1");
+  uiHIDData1.SetName(u"uiHIDData1");
+  TimerDeviceArrial.SetName(u"TimerDeviceArrial");
+  uiHIDEvent1.SetName(u"uiHIDEvent1");
+
+  // Wiring, as the window's form data holds it.
+  Config1.SetCaption(u"Config");
+  Config1.OnClick = [this](TComponent& ASender) { Config1Click(ASender); };
+  About1.SetCaption(u"About");
+  About1.Visible = false;
+  About1.OnClick = [this](TComponent& ASender) { About1Click(ASender); };
+  Exit1.SetCaption(u"Exit");
+  Exit1.OnClick = [this](TComponent& ASender) { Exit1Click(ASender); };
+  MyPopupMenu.AutoHotkeys = false;
+  TrayIcon1.PopupMenu = &MyPopupMenu;
+  TrayIcon1.OnClick = [this](TComponent& ASender) { TrayIconDblClick(ASender); };
+  FAboutPanel.BtnOK().OnClick = [this](TButtonElement&) { BtnOKClick(); };
+  FAboutPanel.BtnGoWeb().OnClick = [this](TButtonElement&) { BtnGoWebClick(); };
+  // The language component's form data: the embedded table, after the languages of ui.local.
+  uiLanguage1.BeginLoading();
+  uiLanguage1.ReadResourcesBin(EmbeddedResourcesBin());
+  uiLanguage1.EndLoading();
+  RegisterTranslatedScene(FAboutPanelTexts);
+  uiHIDData1.SetFastOnData(false);
+  uiHIDData1.SetOnData([this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
+                              std::uint8_t AReportID, const std::uint8_t* AData,
+                              std::uint16_t ASize) {
+    uiHIDData1Data(ADeviceID, ADevicePath, AReportID, AData, ASize);
+  });
+  TimerDeviceArrial.SetInterval(kDeviceArrivalDelayMs);
+  TimerDeviceArrial.OnTimer = [this](TComponent& ASender) { TimerDeviceArrialTimer(ASender); };
+  uiHIDEvent1.OnDeviceArrival = [this](TComponent& ASender) { uiHIDEvent1DeviceArrival(ASender); };
+
+  TrayIcon1.SetVisible(true);
+  FormCreate(*this);
+}
+
+TKORVALDZ314MONMAIN::~TKORVALDZ314MONMAIN() {
+  UnregisterTranslatedScene(FAboutPanelTexts);
+  FormDestroy(*this);
+  TrayIcon1.SetVisible(false);
+}
+
+// Creation and destruction ----------------------------------------------------------------------
+
+void TKORVALDZ314MONMAIN::FormCreate(TComponent&) { InitializeMonitor(); }
+
+void TKORVALDZ314MONMAIN::FormDestroy(TComponent&) { uiHIDData1.HidStopRead(); }
+
+void TKORVALDZ314MONMAIN::InitializeMonitor() {
+  LoadTrayIcon();
+  LoadIncludeHidDeviceList();
+  ApplyLanguageAndTrayTexts();
+  if (FMicrophone.UsesAudioEndpoint()) {
+    FMicrophone.OpenAudioEndpoint();
+  }
+  // The device is opened by the arrival path: the arrival notifier raises one arrival 1.5 s
+  // after its creation.
+}
+
+void TKORVALDZ314MONMAIN::LoadTrayIcon() {
+  const std::u16string path =
+      IncludeTrailingBackslash(FPlatform.Files->ExecutableFolder()) + kTrayIconRelativePath;
+  if (FPlatform.Files->FileExists(path)) {
+    TrayIcon1.SetIconFile(path);
+  } else {
+    TrayIcon1.SetIconFile(std::nullopt);
+  }
+}
+
+void TKORVALDZ314MONMAIN::LoadIncludeHidDeviceList() {
+  FIncludeHidDeviceList = LoadIncludeHIDDeviceList(*FPlatform.Files);
+}
+
+void TKORVALDZ314MONMAIN::ApplyLanguageAndTrayTexts() {
+  const int wanted = FDM.FAllProfileSettingInfo.CurrentLanguage;
+  if (uiLanguage1.GetLanguageIndexByShortID(uiLanguage1.Lang()) != wanted) {
+    uiLanguage1.SetLang(uiLanguage1.GetLanguageShortIDByIndex(wanted));
+  }
+  TrayIcon1.SetHint(TranslateText(u"Gaming Mouse Driver"));
+  const auto setTitle = [this](const std::u16string& ATitle) {
+    if (Application() != nullptr) {
+      Application()->SetTitle(ATitle);
+    }
+    FWindow->SetTitle(ATitle);
+  };
+  setTitle(TranslateText(MON_TITLE));
+  Config1.SetCaption(TranslateText(u"Config"));
+  About1.SetCaption(TranslateText(u"About"));
+  Exit1.SetCaption(TranslateText(u"Exit"));
+  // The hint the tray finally shows is the driver title's.
+  TrayIcon1.SetHint(TranslateText(DRIVER_TITLE));
+  setTitle(TranslateText(MON_TITLE));
+}
+
+// Tray and menu ---------------------------------------------------------------------------------
+
+void TKORVALDZ314MONMAIN::TrayIconDblClick(TComponent&) { ShowOrLaunchConfig(); }
+
+void TKORVALDZ314MONMAIN::Config1Click(TComponent&) { ShowOrLaunchConfig(); }
+
+void TKORVALDZ314MONMAIN::ShowOrLaunchConfig() {
+  const TWindowHandle config = FindConfigWindow(*FPlatform.Windows);
+  if (config != 0) {
+    FDesktop.ShowAndForeground(config);
+    return;
+  }
+  // Started by its full path, so the monitor's own working folder never matters.
+  const std::u16string folder = FPlatform.Files->ExecutableFolder();
+  FDesktop.ShellOpen(IncludeTrailingBackslash(folder) + CFG_EXE_NAME, folder, 0,
+                     TShowCommand::Show);
+}
+
+void TKORVALDZ314MONMAIN::About1Click(TComponent&) {
+  FWindow->Show();
+  ProcessMessageAndSleep50ms();
+  FWindow->BringToForeground();
+}
+
+void TKORVALDZ314MONMAIN::Exit1Click(TComponent&) {
+  FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), WM_MONITOR_EXIT, 0, 0);
+  FDesktop.Terminate();
+}
+
+void TKORVALDZ314MONMAIN::BtnOKClick() { FWindow->Hide(); }
+
+void TKORVALDZ314MONMAIN::BtnGoWebClick() {
+  FDesktop.ShellOpen(FAboutPanel.WebAddress(), u"", FWindow->Handle(), TShowCommand::ShowNormal);
+}
+
+// Device reports --------------------------------------------------------------------------------
+
+void TKORVALDZ314MONMAIN::uiHIDData1Data(const std::u16string&, const std::u16string&,
+                                         std::uint8_t ReportID, const std::uint8_t* Data,
+                                         std::uint16_t Size) {
+  const TReportAction action = DecodeInputReport(ReportID, Data, Size);
+  switch (action.Kind) {
+    case TReportAction::TKind::PostKeyIndexToSelf:
+      if (ReportID == KEY_REPORT_ID) {
+        FPlatform.Debug->Write(u"KeyIndex = " + IntToText(static_cast<std::int64_t>(action.WParam)) +
+                               u" postmessage record!");
+      }
+      FWindow->PostToSelf(action.Message, action.WParam, 1);
+      break;
+    case TReportAction::TKind::PostToConfig:
+      FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), action.Message, action.WParam,
+                            0);
+      break;
+    case TReportAction::TKind::None:
+      break;
+  }
+}
+
+void TKORVALDZ314MONMAIN::WMMonitorKeyIndex(std::uintptr_t AWParam, std::intptr_t ALParam) {
+  const TWindowHandle config = FindConfigWindow(*FPlatform.Windows);
+  const TKeyIndexAction action = ClassifyKeyIndex(AWParam);
+  switch (action.Kind) {
+    case TKeyIndexAction::TKind::SelectProfile:
+      WriteProfileID(action.Index);
+      // Sent whether or not the registry write succeeded; bounded so a hung configuration
+      // program cannot freeze the monitor.
+      FDesktop.SendToWindow(config, WM_MONITOR_PROFILE_SWITCHED,
+                            static_cast<std::uintptr_t>(action.Index), 0, kConfigSendTimeoutMs);
+      break;
+    case TKeyIndexAction::TKind::Button: {
+      const auto& button =
+          FDM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[static_cast<std::size_t>(action.Index)];
+      DispatchButtonFunction(action.Index, button.nFunctionCode, ALParam);
+      break;
+    }
+    case TKeyIndexAction::TKind::Ignore:
+      break;
+  }
+}
+
+void TKORVALDZ314MONMAIN::DispatchButtonFunction(int, int AFunctionCode, std::intptr_t) {
+  if (AFunctionCode == kFunctionCodeMicrophoneMute) {
+    MicrophoneMute();
+  }
+}
+
+bool TKORVALDZ314MONMAIN::WriteProfileID(std::int32_t AValue) {
+  auto key = FPlatform.Registry->OpenKey(kRegistryCurrentUser,
+                                         FDM.FOptionsFromConfigFile.ProfileRegFolder,
+                                         /*ACreate=*/false, TRegistryAccess::ReadWrite);
+  if (!key) {
+    return false;
+  }
+  key->WriteDWord(kProfileIdValueName, static_cast<std::uint32_t>(AValue));
+  return true;
+}
+
+// Messages of the configuration program ---------------------------------------------------------
+
+void TKORVALDZ314MONMAIN::WMCfgProfileChanged(std::intptr_t ALParam) {
+  FDM.LoadProfileGroupSettingInfoFromRegistry();
+  FDM.LoadAllProfileInfoFromRegistry();
+  FDM.LoadCurrentProfileInfoFromRegistry();
+  WriteProfileID(static_cast<std::int32_t>(ALParam));
+}
+
+void TKORVALDZ314MONMAIN::WMCfgSettingsChanged() {
+  FDM.LoadAllProfileInfoFromRegistry();
+  ApplyLanguageAndTrayTexts();
+}
+
+bool TKORVALDZ314MONMAIN::HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
+                                           std::intptr_t ALParam) {
+  switch (AMessage) {
+    case WM_MONITOR_KEY_INDEX:
+      WMMonitorKeyIndex(AWParam, ALParam);
+      return true;
+    case WM_CFG_PROFILE_CHANGED:
+      WMCfgProfileChanged(ALParam);
+      return true;
+    case WM_CFG_SETTINGS_CHANGED:
+      WMCfgSettingsChanged();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Device arrival --------------------------------------------------------------------------------
+
+void TKORVALDZ314MONMAIN::uiHIDEvent1DeviceArrival(TComponent&) {
+  // A burst of arrivals leads to one re-open, 1.5 s after the last of them.
+  TimerDeviceArrial.SetEnabled(false);
+  TimerDeviceArrial.SetEnabled(true);
+}
+
+void TKORVALDZ314MONMAIN::TimerDeviceArrialTimer(TComponent&) {
+  TimerDeviceArrial.SetEnabled(false);
+  ReopenDevice();
+}
+
+void TKORVALDZ314MONMAIN::TimerFired(std::uint32_t ATimerId) { TimerDeviceArrial.Fired(ATimerId); }
+
+void TKORVALDZ314MONMAIN::ReopenDevice() {
+  uiHIDData1.HidStopRead();
+  ProcessMessageAndSleep50ms();
+  uiHIDData1.HidFindAndReadDevice(DeviceUsageAndPage, u"*");
+}
+
+void TKORVALDZ314MONMAIN::ProcessMessageAndSleep50ms() {
+  FDesktop.ProcessPendingMessages();
+  FDesktop.Sleep(50);
+}
+
+}  // namespace mon
