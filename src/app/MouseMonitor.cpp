@@ -35,9 +35,8 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       FDM(ADM),
       FWindow(FDesktop.CreateAppWindow(MainWindowOptions(), *this)),
       FMicrophone(*APlatform.Audio, *APlatform.MessageBox),
-      FAboutPanel(this, LoadAboutPanelImages(), [](const std::u16string& AText) {
-        return TranslateText(AText);
-      }),
+      FAboutPanel(this, LoadAboutPanelImages(),
+                  [](const std::u16string& AText) { return TranslateText(AText); }),
       uiHook1(this, APlatform),
       uiLanguage1(this, APlatform),
       TrayIcon1(this, FDesktop, *FWindow),
@@ -105,9 +104,13 @@ TKORVALDZ314MONMAIN::~TKORVALDZ314MONMAIN() {
 
 // Creation and destruction ----------------------------------------------------------------------
 
-void TKORVALDZ314MONMAIN::FormCreate(TComponent&) { InitializeMonitor(); }
+void TKORVALDZ314MONMAIN::FormCreate(TComponent&) {
+  InitializeMonitor();
+}
 
-void TKORVALDZ314MONMAIN::FormDestroy(TComponent&) { uiHIDData1.HidStopRead(); }
+void TKORVALDZ314MONMAIN::FormDestroy(TComponent&) {
+  uiHIDData1.HidStopRead();
+}
 
 void TKORVALDZ314MONMAIN::InitializeMonitor() {
   LoadTrayIcon();
@@ -157,9 +160,13 @@ void TKORVALDZ314MONMAIN::ApplyLanguageAndTrayTexts() {
 
 // Tray and menu ---------------------------------------------------------------------------------
 
-void TKORVALDZ314MONMAIN::TrayIconDblClick(TComponent&) { ShowOrLaunchConfig(); }
+void TKORVALDZ314MONMAIN::TrayIconDblClick(TComponent&) {
+  ShowOrLaunchConfig();
+}
 
-void TKORVALDZ314MONMAIN::Config1Click(TComponent&) { ShowOrLaunchConfig(); }
+void TKORVALDZ314MONMAIN::Config1Click(TComponent&) {
+  ShowOrLaunchConfig();
+}
 
 void TKORVALDZ314MONMAIN::ShowOrLaunchConfig() {
   const TWindowHandle config = FindConfigWindow(*FPlatform.Windows);
@@ -184,7 +191,9 @@ void TKORVALDZ314MONMAIN::Exit1Click(TComponent&) {
   FDesktop.Terminate();
 }
 
-void TKORVALDZ314MONMAIN::BtnOKClick() { FWindow->Hide(); }
+void TKORVALDZ314MONMAIN::BtnOKClick() {
+  FWindow->Hide();
+}
 
 void TKORVALDZ314MONMAIN::BtnGoWebClick() {
   FDesktop.ShellOpen(FAboutPanel.WebAddress(), u"", FWindow->Handle(), TShowCommand::ShowNormal);
@@ -199,14 +208,14 @@ void TKORVALDZ314MONMAIN::uiHIDData1Data(const std::u16string&, const std::u16st
   switch (action.Kind) {
     case TReportAction::TKind::PostKeyIndexToSelf:
       if (ReportID == KEY_REPORT_ID) {
-        FPlatform.Debug->Write(u"KeyIndex = " + IntToText(static_cast<std::int64_t>(action.WParam)) +
+        FPlatform.Debug->Write(u"KeyIndex = " +
+                               IntToText(static_cast<std::int64_t>(action.WParam)) +
                                u" postmessage record!");
       }
       FWindow->PostToSelf(action.Message, action.WParam, 1);
       break;
     case TReportAction::TKind::PostToConfig:
-      FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), action.Message, action.WParam,
-                            0);
+      FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), action.Message, action.WParam, 0);
       break;
     case TReportAction::TKind::None:
       break;
@@ -242,9 +251,9 @@ void TKORVALDZ314MONMAIN::DispatchButtonFunction(int, int AFunctionCode, std::in
 }
 
 bool TKORVALDZ314MONMAIN::WriteProfileID(std::int32_t AValue) {
-  auto key = FPlatform.Registry->OpenKey(kRegistryCurrentUser,
-                                         FDM.FOptionsFromConfigFile.ProfileRegFolder,
-                                         /*ACreate=*/false, TRegistryAccess::ReadWrite);
+  auto key =
+      FPlatform.Registry->OpenKey(kRegistryCurrentUser, FDM.FOptionsFromConfigFile.ProfileRegFolder,
+                                  /*ACreate=*/false, TRegistryAccess::ReadWrite);
   if (!key) {
     return false;
   }
@@ -296,7 +305,9 @@ void TKORVALDZ314MONMAIN::TimerDeviceArrialTimer(TComponent&) {
   ReopenDevice();
 }
 
-void TKORVALDZ314MONMAIN::TimerFired(std::uint32_t ATimerId) { TimerDeviceArrial.Fired(ATimerId); }
+void TKORVALDZ314MONMAIN::TimerFired(std::uint32_t ATimerId) {
+  TimerDeviceArrial.Fired(ATimerId);
+}
 
 void TKORVALDZ314MONMAIN::ReopenDevice() {
   uiHIDData1.HidStopRead();

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "fake_audio.h"
-#include "fake_registry.h"
-#include "fake_locale.h"
-#include "fake_dynamic_library.h"
 #include "fake_desktop.h"
-#include "fake_input.h"
-#include "fake_named_mutex.h"
+#include "fake_dynamic_library.h"
 #include "fake_hid_system.h"
 #include "fake_hidden_window.h"
+#include "fake_input.h"
+#include "fake_locale.h"
+#include "fake_named_mutex.h"
+#include "fake_registry.h"
 #include "platform/platform.h"
 #include "platform/queued_main_thread.h"
 

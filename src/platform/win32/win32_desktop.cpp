@@ -368,7 +368,9 @@ void SetMessageFilter(TAppWindow& AWindow, TWin32MessageFilter AFilter) {
   static_cast<TWin32AppWindow&>(AWindow).SetFilter(std::move(AFilter));
 }
 
-void* NativeWindow(TAppWindow& AWindow) { return static_cast<TWin32AppWindow&>(AWindow).Window(); }
+void* NativeWindow(TAppWindow& AWindow) {
+  return static_cast<TWin32AppWindow&>(AWindow).Window();
+}
 
 std::unique_ptr<TAppWindow> TWin32Desktop::CreateAppWindow(const TAppWindowOptions& AOptions,
                                                            TAppWindowEvents& AEvents) {

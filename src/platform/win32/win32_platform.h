@@ -5,16 +5,16 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_basic_services.h"
-#include "platform/win32/win32_dynamic_library.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_dynamic_library.h"
 #include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_named_mutex.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_locale.h"
-#include "platform/win32/win32_input_services.h"
 #include "platform/win32/win32_hid_system.h"
 #include "platform/win32/win32_hidden_window.h"
+#include "platform/win32/win32_input_services.h"
+#include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_main_thread.h"
+#include "platform/win32/win32_named_mutex.h"
+#include "platform/win32/win32_registry.h"
 
 namespace mon::win32 {
 
