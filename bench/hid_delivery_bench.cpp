@@ -34,11 +34,11 @@ void Percentiles(benchmark::State& AState, std::vector<double>& ALatencies) {
 
 void ReportToOnData(benchmark::State& AState, bool AFastOnData) {
   testing::TFakePlatform platform;
-  testing::TFakeHidInterfaceSpec spec;
-  spec.Path = kPath;
-  spec.HardwareIds = {u"HID\\VID_1234&PID_5678&MI_01&Col02"};
-  spec.Caps = {0x0001, 0xFFA0, 8, 9, 65};
-  platform.Hid.AddInterface(spec);
+  testing::TFakeHidInterfaceSetup setup;
+  setup.Path = kPath;
+  setup.HardwareIds = {u"HID\\VID_1234&PID_5678&MI_01&Col02"};
+  setup.Caps = {0x0001, 0xFFA0, 8, 9, 65};
+  platform.Hid.AddInterface(setup);
 
   TuiHIDData hid(nullptr, platform.Platform());
   hid.SetFastOnData(AFastOnData);

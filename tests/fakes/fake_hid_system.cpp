@@ -13,7 +13,7 @@ class TFakeHidSystem::TDevice final : public THidDevice {
   std::optional<THidAttributes> Attributes() override {
     std::lock_guard lock(FSystem.FLock);
     const TInterface* hidInterface = FSystem.Find(FHandle->Path);
-    if (hidInterface == nullptr || hidInterface->Spec.FailAttributes) {
+    if (hidInterface == nullptr || hidInterface->Setup.FailAttributes) {
       return std::nullopt;
     }
     return THidAttributes{0x1234, 0x5678, 0x0100};
@@ -22,13 +22,13 @@ class TFakeHidSystem::TDevice final : public THidDevice {
   std::optional<THidCaps> Capabilities() override {
     std::lock_guard lock(FSystem.FLock);
     const TInterface* hidInterface = FSystem.Find(FHandle->Path);
-    if (hidInterface == nullptr || hidInterface->Spec.FailCapabilities) {
+    if (hidInterface == nullptr || hidInterface->Setup.FailCapabilities) {
       return std::nullopt;
     }
     FHasPreparsedData = true;
-    FMaxUsages = hidInterface->Spec.MaxUsages;
-    FButtonUsagePage = hidInterface->Spec.ButtonUsagePage;
-    return hidInterface->Spec.Caps;
+    FMaxUsages = hidInterface->Setup.MaxUsages;
+    FButtonUsagePage = hidInterface->Setup.ButtonUsagePage;
+    return hidInterface->Setup.Caps;
   }
 
   THidTransfer Write(std::span<const std::uint8_t> AReport) override {
@@ -37,8 +37,8 @@ class TFakeHidSystem::TDevice final : public THidDevice {
     if (hidInterface == nullptr || !hidInterface->Present) {
       return {false, kErrorDeviceNotConnected, 0};
     }
-    if (hidInterface->Spec.WriteError != 0) {
-      return {false, hidInterface->Spec.WriteError, 0};
+    if (hidInterface->Setup.WriteError != 0) {
+      return {false, hidInterface->Setup.WriteError, 0};
     }
     hidInterface->Writes.emplace_back(AReport.begin(), AReport.end());
     return {true, kErrorSuccess, static_cast<std::uint32_t>(AReport.size())};
@@ -51,13 +51,13 @@ class TFakeHidSystem::TDevice final : public THidDevice {
       return {false, kErrorDeviceNotConnected, 0};
     }
     ++hidInterface->FeatureGets;
-    if (hidInterface->Spec.FeatureFailsWithoutError) {
+    if (hidInterface->Setup.FeatureFailsWithoutError) {
       return {false, kErrorSuccess, 0};
     }
-    if (hidInterface->Spec.FeatureError != 0) {
-      return {false, hidInterface->Spec.FeatureError, 0};
+    if (hidInterface->Setup.FeatureError != 0) {
+      return {false, hidInterface->Setup.FeatureError, 0};
     }
-    const auto& report = hidInterface->Spec.FeatureReport;
+    const auto& report = hidInterface->Setup.FeatureReport;
     const std::size_t count = std::min(report.size(), ABuffer.size());
     std::copy_n(report.begin(), count, ABuffer.begin());
     return {true, kErrorSuccess, static_cast<std::uint32_t>(ABuffer.size())};
@@ -69,11 +69,11 @@ class TFakeHidSystem::TDevice final : public THidDevice {
     if (hidInterface == nullptr || !hidInterface->Present) {
       return {false, kErrorDeviceNotConnected, 0};
     }
-    if (hidInterface->Spec.FeatureFailsWithoutError) {
+    if (hidInterface->Setup.FeatureFailsWithoutError) {
       return {false, kErrorSuccess, 0};
     }
-    if (hidInterface->Spec.FeatureError != 0) {
-      return {false, hidInterface->Spec.FeatureError, 0};
+    if (hidInterface->Setup.FeatureError != 0) {
+      return {false, hidInterface->Setup.FeatureError, 0};
     }
     hidInterface->FeatureSets.emplace_back(AReport.begin(), AReport.end());
     return {true, kErrorSuccess, static_cast<std::uint32_t>(AReport.size())};
@@ -151,8 +151,8 @@ class TFakeHidSystem::TDevice final : public THidDevice {
     std::copy(event.Report.begin(), event.Report.end(), ABuffer.begin());
     const TInterface* hidInterface = FSystem.Find(FHandle->Path);
     std::uint32_t bytes = static_cast<std::uint32_t>(event.Report.size());
-    if (hidInterface != nullptr && hidInterface->Spec.ClaimedReadBytes != 0) {
-      bytes = hidInterface->Spec.ClaimedReadBytes;
+    if (hidInterface != nullptr && hidInterface->Setup.ClaimedReadBytes != 0) {
+      bytes = hidInterface->Setup.ClaimedReadBytes;
     }
     return {THidReadStatus::Completed, bytes, kErrorSuccess};
   }
@@ -169,10 +169,10 @@ TFakeHidSystem::TFakeHidSystem() : FInterfaceClass(kHidInterfaceClassGuid) {}
 
 TFakeHidSystem::~TFakeHidSystem() = default;
 
-void TFakeHidSystem::AddInterface(TFakeHidInterfaceSpec ASpec) {
+void TFakeHidSystem::AddInterface(TFakeHidInterfaceSetup ASpec) {
   std::lock_guard lock(FLock);
   TInterface hidInterface;
-  hidInterface.Spec = std::move(ASpec);
+  hidInterface.Setup = std::move(ASpec);
   FInterfaces.push_back(std::move(hidInterface));
 }
 
@@ -326,7 +326,7 @@ std::vector<THidInterface> TFakeHidSystem::EnumerateInterfaces(const TGuid& AInt
   }
   for (const TInterface& hidInterface : FInterfaces) {
     if (hidInterface.Present) {
-      result.push_back({hidInterface.Spec.Path, hidInterface.Spec.HardwareIds});
+      result.push_back({hidInterface.Setup.Path, hidInterface.Setup.HardwareIds});
     }
   }
   return result;
@@ -338,7 +338,7 @@ std::unique_ptr<THidDevice> TFakeHidSystem::OpenDevice(const std::u16string& APa
   {
     std::lock_guard lock(FLock);
     TInterface* hidInterface = Find(APath);
-    if (hidInterface == nullptr || !hidInterface->Present || hidInterface->Spec.FailOpen) {
+    if (hidInterface == nullptr || !hidInterface->Present || hidInterface->Setup.FailOpen) {
       return nullptr;
     }
     handle = new THandle{APath, AMode, FNextHandleValue++, {}, false, false};
@@ -351,7 +351,7 @@ std::unique_ptr<THidDevice> TFakeHidSystem::OpenDevice(const std::u16string& APa
 
 TFakeHidSystem::TInterface* TFakeHidSystem::Find(const std::u16string& APath) {
   for (TInterface& hidInterface : FInterfaces) {
-    if (hidInterface.Spec.Path == APath) {
+    if (hidInterface.Setup.Path == APath) {
       return &hidInterface;
     }
   }

@@ -17,7 +17,7 @@
 
 namespace mon::testing {
 
-struct TFakeHidInterfaceSpec {
+struct TFakeHidInterfaceSetup {
   std::u16string Path;
   std::vector<std::u16string> HardwareIds;
   THidCaps Caps;
@@ -47,7 +47,7 @@ class TFakeHidSystem final : public THidSystem {
   ~TFakeHidSystem() override;
 
   // Script.
-  void AddInterface(TFakeHidInterfaceSpec ASpec);
+  void AddInterface(TFakeHidInterfaceSetup ASpec);
   // The interface disappears from the enumeration and cannot be opened any more; every read of
   // its open handles (pending or next) fails with kErrorDeviceNotConnected.
   void RemoveInterface(const std::u16string& APath);
@@ -99,7 +99,7 @@ class TFakeHidSystem final : public THidSystem {
     bool Gone = false;
   };
   struct TInterface {
-    TFakeHidInterfaceSpec Spec;
+    TFakeHidInterfaceSetup Setup;
     bool Present = true;
     std::vector<std::vector<std::uint8_t>> Writes;
     std::vector<std::vector<std::uint8_t>> FeatureSets;

@@ -169,9 +169,9 @@ TEST_F(HidDataTest, EveryMatchingInterfaceIsWrittenAndAFailedWriteIsNoSuccess) {
 }
 
 TEST_F(HidDataTest, FeatureReportsCopyDataBackAndReturnErrorCodes) {
-  auto spec = VendorInterface(kPathA, kIdA);
-  spec.FeatureReport = {0x05, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9};
-  Platform.Hid.AddInterface(spec);
+  auto setup = VendorInterface(kPathA, kIdA);
+  setup.FeatureReport = {0x05, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9};
+  Platform.Hid.AddInterface(setup);
   TuiHIDData hid(nullptr, Platform.Platform());
   auto param = Param(kVendorCollection, u"ignored-by-features", 4);
   EXPECT_EQ(hid.HidFindAndGetFeatureReport(param), 0u);
@@ -190,9 +190,9 @@ TEST_F(HidDataTest, FeatureReportsCopyDataBackAndReturnErrorCodes) {
 }
 
 TEST_F(HidDataTest, AFailedFeatureTransferIsNeverReportedAsSuccess) {
-  auto spec = VendorInterface(kPathA, kIdA);
-  spec.FeatureError = 87;
-  Platform.Hid.AddInterface(spec);
+  auto setup = VendorInterface(kPathA, kIdA);
+  setup.FeatureError = 87;
+  Platform.Hid.AddInterface(setup);
   auto silent = VendorInterface(kPathB, kIdB);
   silent.FeatureFailsWithoutError = true;
   Platform.Hid.AddInterface(silent);

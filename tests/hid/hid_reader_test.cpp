@@ -38,9 +38,9 @@ class HidReaderTest : public HidComponentTest {
 };
 
 TEST_F(HidReaderTest, AReportReachesOnDataOnTheMainThreadWhileTheReaderWaits) {
-  auto spec = VendorInterface(kPathA, kIdA);
-  spec.Caps.InputReportByteLength = 65;
-  Platform.Hid.AddInterface(spec);
+  auto setup = VendorInterface(kPathA, kIdA);
+  setup.Caps.InputReportByteLength = 65;
+  Platform.Hid.AddInterface(setup);
   TuiHIDData hid(nullptr, Platform.Platform());
   hid.SetOnData(Recorder());
   Start(hid);
@@ -107,10 +107,10 @@ TEST_F(HidReaderTest, OnParsedDataFollowsOnDataWithPressesAndReleases) {
 }
 
 TEST_F(HidReaderTest, UsageListsNeverGrowPastTheirHundredEntries) {
-  auto spec = VendorInterface(kPathA, kIdA);
-  spec.Caps.InputReportByteLength = 40;  // 312 button bits
-  spec.MaxUsages = 300;                  // the device claims far more than the lists hold
-  Platform.Hid.AddInterface(spec);
+  auto setup = VendorInterface(kPathA, kIdA);
+  setup.Caps.InputReportByteLength = 40;  // 312 button bits
+  setup.MaxUsages = 300;                  // the device claims far more than the lists hold
+  Platform.Hid.AddInterface(setup);
   TuiHIDData hid(nullptr, Platform.Platform());
   std::vector<std::uint32_t> parsed;
   hid.SetOnParsedData([&](const std::u16string&, const std::u16string&, std::uint8_t,
@@ -338,9 +338,9 @@ TEST_F(HidReaderTest, EmptyOversizedAndOverclaimedReadsAreNotDelivered) {
 }
 
 TEST_F(HidReaderTest, ACollectionWithoutInputReportsEndsItsReaderAtOnce) {
-  auto spec = VendorInterface(kPathA, kIdA);
-  spec.Caps.InputReportByteLength = 0;
-  Platform.Hid.AddInterface(spec);
+  auto setup = VendorInterface(kPathA, kIdA);
+  setup.Caps.InputReportByteLength = 0;
+  Platform.Hid.AddInterface(setup);
   TuiHIDData hid(nullptr, Platform.Platform());
   hid.HidFindAndReadDevice(kVendorCollection, u"*");
   ASSERT_TRUE(Platform.Hid.WaitForReadingHandles(kPathA, 0));

@@ -28,23 +28,23 @@ inline const std::u16string kIdB = u"HID\\VID_1234&PID_5678&MI_02&Col01";
 
 // The mouse's vendor collection on one interface: 8-byte input reports (report ID included),
 // 9-byte output reports, 65-byte feature reports, 16 buttons.
-inline TFakeHidInterfaceSpec VendorInterface(const std::u16string& APath,
-                                             const std::u16string& AId) {
-  TFakeHidInterfaceSpec spec;
-  spec.Path = APath;
-  spec.HardwareIds = {AId, u"HID\\VID_1234&PID_5678", u"HID_DEVICE"};
-  spec.Caps = {kVendorCollection.Usage, kVendorCollection.UsagePage, 8, 9, 65};
-  spec.MaxUsages = 16;
-  return spec;
+inline TFakeHidInterfaceSetup VendorInterface(const std::u16string& APath,
+                                              const std::u16string& AId) {
+  TFakeHidInterfaceSetup setup;
+  setup.Path = APath;
+  setup.HardwareIds = {AId, u"HID\\VID_1234&PID_5678", u"HID_DEVICE"};
+  setup.Caps = {kVendorCollection.Usage, kVendorCollection.UsagePage, 8, 9, 65};
+  setup.MaxUsages = 16;
+  return setup;
 }
 
 // The same device's ordinary mouse collection: usage page 1, usage 2.
-inline TFakeHidInterfaceSpec MouseInterface() {
-  TFakeHidInterfaceSpec spec;
-  spec.Path = kPathMouse;
-  spec.HardwareIds = {u"HID\\VID_1234&PID_5678&MI_00", u"HID_DEVICE_SYSTEM_MOUSE"};
-  spec.Caps = {0x0002, 0x0001, 5, 0, 0};
-  return spec;
+inline TFakeHidInterfaceSetup MouseInterface() {
+  TFakeHidInterfaceSetup setup;
+  setup.Path = kPathMouse;
+  setup.HardwareIds = {u"HID\\VID_1234&PID_5678&MI_00", u"HID_DEVICE_SYSTEM_MOUSE"};
+  setup.Caps = {0x0002, 0x0001, 5, 0, 0};
+  return setup;
 }
 
 // One OnData call as seen by the handler.
