@@ -156,8 +156,9 @@ TEST_F(LanguageTranslateTest, GridsGrowByThirtyWhenTheyRunFull) {
   auto editor = MakeEditor(*language);
   ASSERT_EQ(editor->Tabs()[0].Rows.size(), 101u);
   for (int i = 0; i < 101; ++i) {
-    editor->ConstText = u"T" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
-                        std::u16string(static_cast<std::size_t>(i / 26 + 1), u'x');
+    std::u16string text(static_cast<std::size_t>(i / 26 + 2), u'x');
+    text[0] = static_cast<char16_t>(u'a' + i % 26);
+    editor->ConstText = text;
     editor->BTNADDConstTextClick();
   }
   ASSERT_EQ(language->Original().Count(), 102u);
@@ -278,9 +279,11 @@ TEST_F(LanguageTranslateTest, TabsStayMatchedToTheirLanguagesAfterADeletion) {
 TEST_F(LanguageTranslateTest, PagingLimits) {
   // Nine distinct languages with a country abbreviation.
   FFake.Locale.Locales.clear();
-  for (TLcid id = 0x0401; id <= 0x0409; ++id) {
-    const std::u16string hex = u"040" + std::u16string(1, static_cast<char16_t>(u'0' + id - 0x400));
-    FFake.Locale.Locales.push_back({id, hex, u"L" + hex, u"LLL", u"CCC"});
+  const std::u16string ids[] = {u"0401", u"0402", u"0403", u"0404", u"0405",
+                                u"0406", u"0407", u"0408", u"0409"};
+  TLcid lcid = 0x0401;
+  for (const auto& id : ids) {
+    FFake.Locale.Locales.push_back({lcid++, id, id, u"LLL", u"CCC"});
   }
   auto language = MakeLanguage({u"A\r\n", {}});
   auto editor = MakeEditor(*language);
