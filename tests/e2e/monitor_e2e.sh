@@ -18,6 +18,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+say() { [ -n "${MON_DEMO:-}" ] && echo "   $*"; return 0; }
+show_state() {
+  [ -n "${MON_DEMO:-}" ] || return 0
+  echo "   registry HKCU\\software\\KORVALDZ314GM:"
+  wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -E 'REG_' | cut -c1-90 | sed 's/^/     /'
+  echo "   the configuration program received:"
+  tr -d '\r' <"$work/KORVALDZ314.log" 2>/dev/null | sed 's/^/     /'
+}
+
 check() {  # check NAME COMMAND...: one verdict line per check
   local name=$1
   shift
@@ -72,17 +81,21 @@ timeout 30 wine "$work/KORVALDZ314MON.EXE" 2>/dev/null
 check "a second start ends at once with exit code 0" test $? -eq 0
 check "  ... and the first keeps running" kill -0 "$monitor"
 
+say "the mouse reports: profile 4 selected (08 01 03)"
 feed 'send e2emouse 0801030000000000' >/dev/null
 check "profile selection 08 01 03 writes ProfileID 3" until_true 10 profile_id_is 3
 check "  ... and sends 7040 with wParam 3" until_true 10 logged "msg=7040 wParam=3 lParam=0"
 
+say "the mouse reports: status value 0x2A (08 02 2A)"
 feed 'send e2emouse 08022A0000000000' >/dev/null
 check "status 08 02 2A posts 7042 with 0x2A" until_true 10 logged "msg=7042 wParam=42 lParam=0"
 
+say "the configuration program announces a profile change (7035, lParam 2)"
 wine "$work/KORVALDZ314.EXE" --send 7035 2 2>/dev/null
 check "7035 with lParam 2 writes ProfileID 2" until_true 10 profile_id_is 2
 
 # A configuration program that hangs in its 7040 handler must not stop the next report.
+say "the configuration program hangs in its next 7040 handler for 8 s"
 wine "$work/KORVALDZ314.EXE" --stall 8000 2>/dev/null
 feed 'send e2emouse 0801010000000000' >/dev/null
 check "a stalled 7040 handler still gets the selection" until_true 10 profile_id_is 1
@@ -91,5 +104,6 @@ feed 'send e2emouse 0801040000000000' >/dev/null
 check "  ... and the next report is handled before the stall ends" until_true 7 profile_id_is 4
 check "  ... within the send time-out" test $((SECONDS - started)) -lt 7
 
+show_state
 echo "$failures failed"
 [ "$failures" -eq 0 ]
