@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# End to end under Wine: the real monitor with the stand-in configuration program and a
-# simulated mouse (substitute SetupApi.dll/HID.dll whose device is a named pipe fed by
-# hid_pipe_feeder.exe), checked from outside: registry values, the stand-in's message log and
-# exit codes. Runs inside the environment of scripts/lib.sh's mon_start_wine.
-#   monitor_e2e.sh MONITOR_DIR STANDIN_EXE SUBSTITUTE_DIR FEEDER_EXE
+# End to end under Wine: the real monitor with the stand-in configuration program, a simulated
+# mouse (substitute SetupApi.dll/HID.dll whose device is a named pipe fed by hid_pipe_feeder.exe)
+# and a simulated microphone (sim_microphone.dll registered as the audio device enumerator),
+# driven through its tray icon and menu like a user, and checked from outside: registry values,
+# the stand-in's message log, the microphone's state, windows and exit codes. Runs inside the
+# environment of scripts/lib.sh's mon_start_wine. With MON_DEMO set it also narrates, and with
+# MON_DEMO_SHOTS (a folder) it saves pictures of the tray menu and the About panel there.
+#   monitor_e2e.sh MONITOR_DIR STANDIN_EXE SUBSTITUTE_DIR FEEDER_EXE MICROPHONE_DLL DRIVER_EXE
 set -uo pipefail
-monitor_dir=$1 standin=$2 substitutes=$3 feeder=$4
+monitor_dir=$1 standin=$2 substitutes=$3 feeder=$4 microphone=$5 driver=$6
 work=$(mktemp -d "${MON_WINE_TMP:-/tmp}/e2e.XXXXXX")
 failures=0
 pids=()
 
+# The system's audio device enumerator class, pointed at the simulated microphone for this test
+# and given back its own server afterwards.
+enumerator_key='HKLM\Software\Classes\CLSID\{BCDE0395-E52F-467C-8E3D-C4579291692E}\InprocServer32'
+system_enumerator=$(wine reg query "$enumerator_key" /ve 2>/dev/null | tr -d '\r' |
+  sed -n 's/^ *(Default) *REG_SZ *//p')
+
 cleanup() {
   [ -n "${FEED_PID:-}" ] && { echo quit >&"${FEED[1]}"; } 2>/dev/null
+  wine "$work/KORVALDZ314.EXE" --quit >/dev/null 2>&1  # a copy the monitor started, if any
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
+  [ -n "$system_enumerator" ] &&
+    wine reg add "$enumerator_key" /ve /d "$system_enumerator" /f >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,6 +37,9 @@ show_state() {
   wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -E 'REG_' | cut -c1-90 | sed 's/^/     /'
   echo "   the configuration program received:"
   tr -d '\r' <"$work/KORVALDZ314.log" 2>/dev/null | sed 's/^/     /'
+  echo "   the microphone's endpoint was set to:"
+  tr -d '\r' 2>/dev/null <"$work/microphone.log" | sed 's/^/     /'
+  echo "   and is now: $( [ "$(cat "$work/microphone" 2>/dev/null)" = 1 ] && echo muted || echo not muted)"
 }
 
 check() {  # check NAME COMMAND...: one verdict line per check
@@ -46,7 +61,20 @@ until_true() {
 key=$(printf 'HKCU\\software\\KORVALDZ314GM')
 profile_id_is() { wine reg query "$key" /v ProfileID 2>/dev/null | grep -q "0x$1\b"; }
 value_exists() { wine reg query "$key" /v "$1" >/dev/null 2>&1; }
-logged() { tr -d '\r' <"$work/KORVALDZ314.log" 2>/dev/null | grep -qx "$1"; }
+logged() { tr -d '\r' 2>/dev/null <"$work/KORVALDZ314.log" | grep -qxF "$1"; }
+logged_times() { tr -d '\r' 2>/dev/null <"$work/KORVALDZ314.log" | grep -cxF "$1"; }
+mute_changes() { tr -d '\r' 2>/dev/null <"$work/microphone.log" | tr '\n' ' ' | sed 's/ $//'; }
+mute_changes_are() { [ "$(mute_changes)" = "$1" ]; }
+driver() { wine "$work/desktop_driver.exe" "$@" 2>/dev/null; }
+windows_of() { driver window-count "$1" | tr -d '\r'; }
+windows_of_is() { [ "$(windows_of "$1")" = "$2" ]; }
+hidden() { ! driver window-visible "$1"; }
+tray_icons_are() { [ "$(driver tray-icon-count | tr -d '\r')" = "$1" ]; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+shot() {  # shot NAME ARGS...: a picture for the demo
+  [ -n "${MON_DEMO_SHOTS:-}" ] || return 0
+  driver screenshot "$(winepath -w "$MON_DEMO_SHOTS/$1")" "${@:2}" && say "picture: $MON_DEMO_SHOTS/$1"
+}
 feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
   echo "$1" >&"${FEED[1]}"
   local answer
@@ -56,9 +84,14 @@ feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
 
 cp -r "$monitor_dir"/. "$work"/
 cp "$standin" "$work"/
-cp "$substitutes"/setupapi.dll "$substitutes"/hid.dll "$work"/
+cp "$substitutes"/setupapi.dll "$substitutes"/hid.dll "$microphone" "$driver" "$work"/
 export WINEDLLOVERRIDES="hid,setupapi=n,b;${WINEDLLOVERRIDES:-}"
 export MON_SIMULATED_HID='e2emouse|HID\VID_1234&PID_5678&MI_01&Col02|FFA0:1|8:9:65|16'
+export MON_SIMULATED_MICROPHONE
+MON_SIMULATED_MICROPHONE="$(winepath -w "$work")\microphone"
+wine reg add "$enumerator_key" /ve /d "$(winepath -w "$work/$(basename "$microphone")")" /f \
+  >/dev/null 2>&1
+check "the simulated microphone is the system's capture endpoint" test -n "$system_enumerator"
 
 coproc FEED { wine "$feeder" 2>/dev/null; }
 check "feeder serves the mouse" test "$(feed 'serve e2emouse')" = ok
@@ -96,9 +129,31 @@ say "the mouse reports: status value 0x2A (08 02 2A)"
 feed 'send e2emouse 08022A0000000000' >/dev/null
 check "status 08 02 2A posts 7042 with 0x2A" until_true 10 logged "msg=7042 wParam=42 lParam=0"
 
-say "the configuration program announces a profile change (7035, lParam 2)"
+say "the user binds key 5 to the microphone mute in the configuration program (7035, lParam 2)"
+wine "$work/KORVALDZ314.EXE" --bind-key 5 28 2>/dev/null
+check "  (the configuration program stored the binding)" test $? -le 4
 wine "$work/KORVALDZ314.EXE" --send 7035 2 2>/dev/null
 check "7035 with lParam 2 writes ProfileID 2" until_true 10 profile_id_is 2
+
+# Key 5 is bit 5 of the key report's mask; a release reports an empty mask.
+press_key5() { feed 'send e2emouse 0720000000000000' >/dev/null; }
+release_key() { feed 'send e2emouse 0700000000000000' >/dev/null; }
+say "the mouse reports: key 5 pressed, released"
+press_key5
+check "the mute key mutes the microphone" until_true 10 mute_changes_are "SetMute 1"
+release_key
+feed 'send e2emouse 08022B0000000000' >/dev/null  # a later report, to know the release is done
+check "  ... and its release does nothing" until_true 10 logged "msg=7042 wParam=43 lParam=0"
+check "  ... (still one change)" mute_changes_are "SetMute 1"
+say "the mouse reports: key 5 pressed, released"
+press_key5
+release_key
+check "a second press unmutes it" until_true 10 mute_changes_are "SetMute 1 SetMute 0"
+say "another program mutes the microphone; the mouse reports: key 5 pressed"
+printf 1 >"$work/microphone"
+press_key5
+check "a press after another program's change inverts the state as it then is" \
+  until_true 10 mute_changes_are "SetMute 1 SetMute 0 SetMute 0"
 
 # A configuration program that hangs in its 7040 handler must not stop the next report.
 say "the configuration program hangs in its next 7040 handler for 8 s"
@@ -109,6 +164,51 @@ started=$SECONDS
 feed 'send e2emouse 0801040000000000' >/dev/null
 check "  ... and the next report is handled before the stall ends" until_true 7 profile_id_is 4
 check "  ... within the send time-out" test $((SECONDS - started)) -lt 7
+
+say "the configuration program switches the language to English (7037)"
+wine "$work/KORVALDZ314.EXE" --set-language 1 2>/dev/null &&
+  wine "$work/KORVALDZ314.EXE" --send 7037 0 2>/dev/null
+check "7037 is taken" test $? -eq 0
+
+say "the user clicks the tray icon while the configuration program runs hidden"
+check "  (the configuration program is hidden)" hidden TKORVALDZ314CFGMAIN
+driver tray-click left
+check "a tray click shows the running configuration program" \
+  until_true 10 driver window-visible TKORVALDZ314CFGMAIN
+check "  ... and starts no second copy" windows_of_is TKORVALDZ314CFGMAIN 1
+
+say "the configuration program is closed; the user clicks the tray icon again"
+wine "$work/KORVALDZ314.EXE" --quit 2>/dev/null
+until_true 10 windows_of_is TKORVALDZ314CFGMAIN 0
+driver tray-click left
+check "a tray click with no configuration program starts it" \
+  until_true 20 windows_of_is TKORVALDZ314CFGMAIN 1
+check "  ... from the monitor's folder, in that folder" \
+  until_true 10 logged "started in $(winepath -w "$work")"
+
+say "the About panel (shown from outside: its menu item is hidden)"
+driver window-show TKORVALDZ314MONMAIN
+check "the About panel shows" until_true 10 driver window-visible TKORVALDZ314MONMAIN
+shot about_panel.png window TKORVALDZ314MONMAIN
+driver window-click TKORVALDZ314MONMAIN 254 338
+check "  ... and its OK button hides it" until_true 10 hidden TKORVALDZ314MONMAIN
+
+say "the user opens the tray menu and chooses Exit"
+driver tray-click right
+shot tray_menu.png menu
+driver menu-choose 1  # Config, Exit (About is hidden)
+check "Exit ends the monitor" until_true 15 ended "$monitor"
+check "  ... and tells the configuration program once (7036)" \
+  test "$(logged_times 'msg=7036 wParam=0 lParam=0')" = 1
+check "  ... and its tray icon is gone" until_true 10 tray_icons_are 0
+
+say "the monitor is started again"
+wine "$work/KORVALDZ314MON.EXE" 2>/dev/null &
+restarted=$!
+pids+=($restarted)
+check "after Exit a new start succeeds" until_true 20 windows_of_is TKORVALDZ314MONMAIN 1
+check "  ... and keeps running" kill -0 "$restarted"
+check "  ... with its tray icon" until_true 10 tray_icons_are 1
 
 show_state
 echo "$failures failed"

@@ -7,9 +7,15 @@
 //   KORVALDZ314.EXE --stall MS                tell the running stand-in to stall MS milliseconds
 //                                             in its next handler of 7040
 //   KORVALDZ314.EXE --quit                    tell the running stand-in to end
+//   KORVALDZ314.EXE --bind-key KEY CODE       bind key KEY (0..13) of the current profile group's
+//                                             profile to function CODE and save it; the exit
+//                                             code is the profile's index (0..4), 255 on failure
+//   KORVALDZ314.EXE --set-language N          store language N (0 CH, 1 US) in the all-settings
+//                                             record (then --send 7037 0 tells the monitor)
 //
 // The log (default: KORVALDZ314.log beside the executable) gets one line per message at or
-// above WM_USER, "msg=<n> wParam=<n> lParam=<n>", plus "shown" when the window becomes visible.
+// above WM_USER, "msg=<n> wParam=<n> lParam=<n>", plus "shown" when the window becomes visible
+// and "started in <folder>" (the working folder) when it starts.
 // A control call exits with 0 when the running stand-in took the request, else 1.
 #include <windows.h>
 
@@ -18,6 +24,8 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+
+#include "stored_settings.h"
 
 namespace {
 
@@ -107,6 +115,12 @@ int Run(bool AHidden, const std::wstring& ALogPath) {
   TStandIn standIn;
   standIn.Log = _wfopen(ALogPath.c_str(), L"a");
   GStandIn = &standIn;
+  if (standIn.Log != nullptr) {
+    wchar_t folder[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, folder);
+    std::fprintf(standIn.Log, "started in %ls\n", folder);
+    std::fflush(standIn.Log);
+  }
 
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSW windowClass{};
@@ -119,8 +133,8 @@ int Run(bool AHidden, const std::wstring& ALogPath) {
     return 2;
   }
   const HWND window =
-      ::CreateWindowExW(0, kConfigClass, L"GAMING MOUSE CONFIG", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, nullptr);
+      ::CreateWindowExW(0, kConfigClass, L"GAMING MOUSE CONFIG", WS_OVERLAPPEDWINDOW, 400, 300, 480,
+                        320, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) {
     return 3;
   }
@@ -158,6 +172,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                        std::wcstol(args[i + 2], nullptr, 10));
     } else if (arg == L"--stall" && i + 1 < count) {
       result = Control(kRequestStall, std::wcstoul(args[i + 1], nullptr, 10), 0);
+    } else if (arg == L"--bind-key" && i + 2 < count) {
+      const int profile = standin::BindKey(static_cast<int>(std::wcstol(args[i + 1], nullptr, 10)),
+                                           static_cast<int>(std::wcstol(args[i + 2], nullptr, 10)));
+      result = profile >= 0 ? profile : 255;
+    } else if (arg == L"--set-language" && i + 1 < count) {
+      result =
+          standin::SetLanguage(static_cast<int>(std::wcstol(args[i + 1], nullptr, 10))) ? 0 : 1;
     } else if (arg == L"--quit") {
       result = Control(kRequestQuit, 0, 0);
     }

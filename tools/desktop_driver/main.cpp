@@ -1,0 +1,342 @@
+// Drives and inspects the desktop from outside the programs under test, for the end-to-end test
+// and the demo (never shipped). Every command exits with 0 on success, 1 when what it looks for
+// is not there (after waiting up to its time-out), 2 on a usage error.
+//
+//   desktop_driver tray-click left|right   clicks the notification-area icon (Wine's stand-alone
+//                                          tray window; the first icon in it)
+//   desktop_driver tray-icon-count         prints the number of icons in the notification area
+//   desktop_driver menu-choose N           waits for a popup menu and chooses its item N (0: the
+//                                          first shown item)
+//   desktop_driver menu-close              closes an open popup menu with Escape
+//   desktop_driver window-count CLASS      prints the number of top-level windows of CLASS
+//   desktop_driver window-visible CLASS    succeeds when a window of CLASS is visible
+//   desktop_driver window-show CLASS       shows a window of CLASS and brings it to the front
+//   desktop_driver window-hide CLASS       hides the windows of CLASS
+//   desktop_driver window-click CLASS X Y  left-clicks the visible window of CLASS at X, Y of its
+//                                          client area
+//   desktop_driver screenshot FILE         saves the screen as a PNG
+//   desktop_driver screenshot FILE menu    ... only the open popup menu and the tray window
+//   desktop_driver screenshot FILE window CLASS   ... only the visible window of CLASS
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "ui/png_codec.h"
+
+namespace {
+
+constexpr wchar_t kWineTrayClass[] = L"__winex11_standalone_tray";
+constexpr wchar_t kPopupMenuClass[] = L"#32768";
+constexpr DWORD kWaitMs = 5000;
+
+std::vector<HWND> TopLevelWindows(const wchar_t* AClass) {
+  struct TSearch {
+    const wchar_t* Class;
+    std::vector<HWND> Found;
+  } search{AClass, {}};
+  ::EnumWindows(
+      [](HWND AWindow, LPARAM AData) -> BOOL {
+        auto* s = reinterpret_cast<TSearch*>(AData);
+        wchar_t name[256] = {};
+        ::GetClassNameW(AWindow, name, 256);
+        if (std::wstring(name) == s->Class) {
+          s->Found.push_back(AWindow);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+HWND VisibleWindow(const wchar_t* AClass) {
+  for (HWND window : TopLevelWindows(AClass)) {
+    if (::IsWindowVisible(window)) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+HWND WaitForVisibleWindow(const wchar_t* AClass) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (HWND window = VisibleWindow(AClass)) {
+      return window;
+    }
+    if (::GetTickCount() - start > kWaitMs) {
+      return nullptr;
+    }
+    ::Sleep(50);
+  }
+}
+
+void SendKey(WORD AKey) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = AKey;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, input, sizeof(INPUT));
+}
+
+// A click at a screen point through the input queue, as a user's click arrives.
+void ClickAt(POINT APoint, bool ARight) {
+  const int width = std::max(1, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+  const int height = std::max(1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  INPUT input[3] = {};
+  for (INPUT& one : input) {
+    one.type = INPUT_MOUSE;
+    one.mi.dx = APoint.x * 65535 / width;
+    one.mi.dy = APoint.y * 65535 / height;
+  }
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dwFlags =
+      (ARight ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN) | MOUSEEVENTF_ABSOLUTE;
+  input[2].mi.dwFlags = (ARight ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP) | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &input[0], sizeof(INPUT));
+  ::Sleep(50);  // a move, then the press: the icon sees the pointer arrive first
+  ::SendInput(2, &input[1], sizeof(INPUT));
+}
+
+POINT Centre(const RECT& ARect) {
+  return POINT{(ARect.left + ARect.right) / 2, (ARect.top + ARect.bottom) / 2};
+}
+
+HWND FirstTrayIcon() {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    for (HWND tray : TopLevelWindows(kWineTrayClass)) {
+      if (HWND icon = ::GetWindow(tray, GW_CHILD)) {
+        return icon;
+      }
+    }
+    if (::GetTickCount() - start > kWaitMs) {
+      return nullptr;
+    }
+    ::Sleep(50);
+  }
+}
+
+int TrayIconCount() {
+  unsigned count = 0;
+  for (HWND tray : TopLevelWindows(kWineTrayClass)) {
+    for (HWND icon = ::GetWindow(tray, GW_CHILD); icon != nullptr;
+         icon = ::GetWindow(icon, GW_HWNDNEXT)) {
+      count += ::IsWindowVisible(icon) ? 1 : 0;
+    }
+  }
+  std::printf("%u\n", count);
+  return 0;
+}
+
+int TrayClick(const std::wstring& AButton) {
+  if (AButton != L"left" && AButton != L"right") {
+    return 2;
+  }
+  HWND icon = FirstTrayIcon();
+  if (icon == nullptr) {
+    std::fprintf(stderr, "no tray icon\n");
+    return 1;
+  }
+  RECT rect{};
+  ::GetWindowRect(icon, &rect);
+  ClickAt(Centre(rect), AButton == L"right");
+  return 0;
+}
+
+// Menus belong to the process that made them, so the items are reached from the keyboard: the
+// first Down selects the first item.
+int MenuChoose(int APosition) {
+  if (APosition < 0 || WaitForVisibleWindow(kPopupMenuClass) == nullptr) {
+    std::fprintf(stderr, "no popup menu\n");
+    return 1;
+  }
+  for (int i = 0; i <= APosition; ++i) {
+    SendKey(VK_DOWN);
+  }
+  SendKey(VK_RETURN);
+  return 0;
+}
+
+int MenuClose() {
+  if (WaitForVisibleWindow(kPopupMenuClass) == nullptr) {
+    return 1;
+  }
+  SendKey(VK_ESCAPE);
+  return 0;
+}
+
+// The screen (or a part of it) as RGBA, read back from the screen's device context.
+mon::TRgbaImage Capture(const RECT& AArea) {
+  mon::TRgbaImage image;
+  const int width = AArea.right - AArea.left;
+  const int height = AArea.bottom - AArea.top;
+  if (width <= 0 || height <= 0) {
+    return image;
+  }
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr && bits != nullptr) {
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, AArea.left, AArea.top, SRCCOPY);
+    ::GdiFlush();
+    image.Width = static_cast<std::uint32_t>(width);
+    image.Height = static_cast<std::uint32_t>(height);
+    image.Pixels.resize(image.Width * image.Height * 4);
+    const auto* bgra = static_cast<const std::uint8_t*>(bits);
+    for (std::size_t i = 0; i < image.Width * image.Height; ++i) {
+      image.Pixels[i * 4 + 0] = bgra[i * 4 + 2];
+      image.Pixels[i * 4 + 1] = bgra[i * 4 + 1];
+      image.Pixels[i * 4 + 2] = bgra[i * 4 + 0];
+      image.Pixels[i * 4 + 3] = 255;
+    }
+    ::SelectObject(memory, old);
+  }
+  if (bitmap != nullptr) {
+    ::DeleteObject(bitmap);
+  }
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return image;
+}
+
+int SaveScreenPart(const std::wstring& AFile, RECT AArea) {
+  RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::IntersectRect(&AArea, &AArea, &screen);
+  const auto png = mon::EncodePng(Capture(AArea));
+  if (!png) {
+    return 1;
+  }
+  std::FILE* file = _wfopen(AFile.c_str(), L"wb");
+  if (file == nullptr) {
+    return 1;
+  }
+  const bool written = std::fwrite(png->data(), 1, png->size(), file) == png->size();
+  return std::fclose(file) == 0 && written ? 0 : 1;
+}
+
+int Screenshot(const std::wstring& AFile) {
+  return SaveScreenPart(
+      AFile, RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+}
+
+int ScreenshotOfMenu(const std::wstring& AFile) {
+  HWND menu = WaitForVisibleWindow(kPopupMenuClass);
+  if (menu == nullptr) {
+    std::fprintf(stderr, "no popup menu\n");
+    return 1;
+  }
+  ::Sleep(300);  // let the menu finish drawing
+  RECT area{};
+  ::GetWindowRect(menu, &area);
+  for (HWND tray : TopLevelWindows(kWineTrayClass)) {
+    RECT trayRect{};
+    ::GetWindowRect(tray, &trayRect);
+    ::UnionRect(&area, &area, &trayRect);
+  }
+  ::InflateRect(&area, 24, 24);
+  return SaveScreenPart(AFile, area);
+}
+
+int ScreenshotOfWindow(const std::wstring& AFile, const wchar_t* AClass) {
+  HWND window = WaitForVisibleWindow(AClass);
+  if (window == nullptr) {
+    std::fprintf(stderr, "no visible window of that class\n");
+    return 1;
+  }
+  ::Sleep(300);  // let it finish drawing
+  RECT area{};
+  ::GetWindowRect(window, &area);
+  return SaveScreenPart(AFile, area);
+}
+
+int ShowWindowOfClass(const wchar_t* AClass) {
+  const std::vector<HWND> windows = TopLevelWindows(AClass);
+  if (windows.empty()) {
+    return 1;
+  }
+  ::ShowWindow(windows.front(), SW_SHOW);
+  ::SetForegroundWindow(windows.front());
+  return 0;
+}
+
+int ClickInWindow(const wchar_t* AClass, int AX, int AY) {
+  HWND window = WaitForVisibleWindow(AClass);
+  if (window == nullptr) {
+    return 1;
+  }
+  POINT point{AX, AY};
+  ::ClientToScreen(window, &point);
+  ClickAt(point, false);
+  return 0;
+}
+
+int HideWindowsOfClass(const wchar_t* AClass) {
+  const std::vector<HWND> windows = TopLevelWindows(AClass);
+  for (HWND window : windows) {
+    ::ShowWindow(window, SW_HIDE);
+  }
+  return windows.empty() ? 1 : 0;
+}
+
+}  // namespace
+
+int wmain(int AArgc, wchar_t** AArgv) {
+  if (AArgc < 2) {
+    return 2;
+  }
+  const std::wstring command = AArgv[1];
+  if (command == L"tray-click" && AArgc == 3) {
+    return TrayClick(AArgv[2]);
+  }
+  if (command == L"tray-icon-count" && AArgc == 2) {
+    return TrayIconCount();
+  }
+  if (command == L"menu-choose" && AArgc == 3) {
+    return MenuChoose(static_cast<int>(std::wcstol(AArgv[2], nullptr, 10)));
+  }
+  if (command == L"menu-close" && AArgc == 2) {
+    return MenuClose();
+  }
+  if (command == L"window-count" && AArgc == 3) {
+    std::printf("%u\n", static_cast<unsigned>(TopLevelWindows(AArgv[2]).size()));
+    return 0;
+  }
+  if (command == L"window-visible" && AArgc == 3) {
+    return VisibleWindow(AArgv[2]) != nullptr ? 0 : 1;
+  }
+  if (command == L"window-show" && AArgc == 3) {
+    return ShowWindowOfClass(AArgv[2]);
+  }
+  if (command == L"window-click" && AArgc == 5) {
+    return ClickInWindow(AArgv[2], static_cast<int>(std::wcstol(AArgv[3], nullptr, 10)),
+                         static_cast<int>(std::wcstol(AArgv[4], nullptr, 10)));
+  }
+  if (command == L"window-hide" && AArgc == 3) {
+    return HideWindowsOfClass(AArgv[2]);
+  }
+  if (command == L"screenshot" && AArgc == 3) {
+    return Screenshot(AArgv[2]);
+  }
+  if (command == L"screenshot" && AArgc == 4 && std::wstring(AArgv[3]) == L"menu") {
+    return ScreenshotOfMenu(AArgv[2]);
+  }
+  if (command == L"screenshot" && AArgc == 5 && std::wstring(AArgv[3]) == L"window") {
+    return ScreenshotOfWindow(AArgv[2], AArgv[4]);
+  }
+  return 2;
+}
