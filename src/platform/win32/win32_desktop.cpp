@@ -6,8 +6,8 @@
 
 #include <map>
 
-#include "framework/application.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
@@ -21,40 +21,36 @@ constexpr UINT kTrayIconId = 1;
 
 class TWin32TrayIcon;
 
-class TWin32AppWindow final : public TAppWindow {
+class TWin32AppWindow final : public TAppWindow, public TWin32Window {
  public:
   TWin32AppWindow(TAppWindowEvents& AEvents) : FEvents(AEvents) {}
-  ~TWin32AppWindow() override;
 
   bool Create(const TAppWindowOptions& AOptions);
 
-  TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(FWindow); }
-  void Show() override { ::ShowWindow(FWindow, SW_SHOW); }
-  void Hide() override { ::ShowWindow(FWindow, SW_HIDE); }
-  bool IsVisible() const override { return ::IsWindowVisible(FWindow) != 0; }
-  void BringToForeground() override { ::SetForegroundWindow(FWindow); }
+  TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(Window()); }
+  void Show() override { ::ShowWindow(Window(), SW_SHOW); }
+  void Hide() override { ::ShowWindow(Window(), SW_HIDE); }
+  bool IsVisible() const override { return ::IsWindowVisible(Window()) != 0; }
+  void BringToForeground() override { ::SetForegroundWindow(Window()); }
   void SetTitle(const std::u16string& ATitle) override {
-    ::SetWindowTextW(FWindow, ToWide(ATitle).c_str());
+    ::SetWindowTextW(Window(), ToWide(ATitle).c_str());
   }
-  void Invalidate() override { ::InvalidateRect(FWindow, nullptr, FALSE); }
+  void Invalidate() override { ::InvalidateRect(Window(), nullptr, FALSE); }
   bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override {
-    return ::PostMessageW(FWindow, AMessage, AWParam, ALParam) != 0;
+    return ::PostMessageW(Window(), AMessage, AWParam, ALParam) != 0;
   }
   void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) override {
-    ::SetTimer(FWindow, ATimerId, AIntervalMs, nullptr);  // re-arming restarts the interval
+    ::SetTimer(Window(), ATimerId, AIntervalMs, nullptr);  // re-arming restarts the interval
   }
-  void StopTimer(std::uint32_t ATimerId) override { ::KillTimer(FWindow, ATimerId); }
+  void StopTimer(std::uint32_t ATimerId) override { ::KillTimer(Window(), ATimerId); }
 
-  HWND Window() const { return FWindow; }
   void SetFilter(TWin32MessageFilter AFilter) { FFilter = std::move(AFilter); }
   void SetTrayIcon(TWin32TrayIcon* AIcon) { FTrayIcon = AIcon; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM ALParam);
-  LRESULT Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam);
+  LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override;
 
   TAppWindowEvents& FEvents;
-  HWND FWindow = nullptr;
   TWin32TrayIcon* FTrayIcon = nullptr;
   TWin32MessageFilter FFilter;
   bool FTrackingMouse = false;
@@ -103,66 +99,23 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-TWin32AppWindow::~TWin32AppWindow() {
-  if (FWindow != nullptr) {
-    ::SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
-    ::DestroyWindow(FWindow);
-  }
-}
-
 bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  const std::wstring className = ToWide(AOptions.ClassName);
-  WNDCLASSEXW windowClass{};
-  if (::GetClassInfoExW(instance, className.c_str(), &windowClass) == 0) {
-    windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = className.c_str();
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (::RegisterClassExW(&windowClass) == 0) {
-      return false;
-    }
-  }
-  // A tool window has no taskbar button; the window is created hidden.
-  const DWORD style = AOptions.Borderless ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+  TWin32WindowSpec spec;
+  spec.ClassName = ToWide(AOptions.ClassName);
+  spec.Title = ToWide(AOptions.Title);
+  spec.Style = AOptions.Borderless ? WS_POPUP : WS_OVERLAPPEDWINDOW;
   RECT frame{0, 0, AOptions.ClientWidth, AOptions.ClientHeight};
-  ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_TOOLWINDOW);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  FWindow = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), ToWide(AOptions.Title).c_str(),
-                              style, left, top, width, height, nullptr, nullptr, instance, this);
-  return FWindow != nullptr;
+  ::AdjustWindowRectEx(&frame, spec.Style, FALSE, spec.ExStyle);
+  spec.Width = frame.right - frame.left;
+  spec.Height = frame.bottom - frame.top;
+  spec.Left = (::GetSystemMetrics(SM_CXSCREEN) - spec.Width) / 2;
+  spec.Top = (::GetSystemMetrics(SM_CYSCREEN) - spec.Height) / 2;
+  return CreateWindowFromSpec(spec);
 }
 
-LRESULT CALLBACK TWin32AppWindow::WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam,
-                                             LPARAM ALParam) {
-  if (AMessage == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(ALParam);
-    auto* self = static_cast<TWin32AppWindow*>(create->lpCreateParams);
-    self->FWindow = AWindow;
-    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TWin32AppWindow*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-  }
-  try {
-    return self->Handle(AMessage, AWParam, ALParam);
-  } catch (...) {
-    // A handler's exception goes to the central error handler; the loop goes on.
-    HandleApplicationException(std::current_exception());
-    return 0;
-  }
-}
-
-LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
+LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
   std::intptr_t filtered = 0;
-  if (FFilter && FFilter(FWindow, AMessage, AWParam, ALParam, filtered)) {
+  if (FFilter && FFilter(Window(), AMessage, AWParam, ALParam, filtered)) {
     return filtered;
   }
   if (AMessage == kTrayCallbackMessage) {
@@ -189,14 +142,14 @@ LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint{};
-      ::BeginPaint(FWindow, &paint);
+      ::BeginPaint(Window(), &paint);
       FEvents.Paint();
-      ::EndPaint(FWindow, &paint);
+      ::EndPaint(Window(), &paint);
       return 0;
     }
     case WM_MOUSEMOVE:
       if (!FTrackingMouse) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, FWindow, 0};
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};
         FTrackingMouse = ::TrackMouseEvent(&track) != 0;
       }
       FEvents.MouseMove(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
@@ -206,7 +159,7 @@ LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
       FEvents.MouseLeave();
       return 0;
     case WM_LBUTTONDOWN:
-      ::SetCapture(FWindow);
+      ::SetCapture(Window());
       FEvents.MouseDown(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
       return 0;
     case WM_LBUTTONUP:
@@ -226,7 +179,7 @@ LRESULT TWin32AppWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
       FEvents.HandleAppMessage(AMessage, AWParam, ALParam)) {
     return 0;
   }
-  return ::DefWindowProcW(FWindow, AMessage, AWParam, ALParam);
+  return DefaultHandling(AMessage, AWParam, ALParam);
 }
 
 NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {

@@ -5,11 +5,10 @@
 #include <dbt.h>
 
 #include <cstring>
-#include <exception>
 #include <vector>
 
-#include "framework/application.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
@@ -17,7 +16,7 @@ namespace {
 
 static_assert(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) == 32);
 
-class TWin32HiddenWindow final : public THiddenWindow {
+class TWin32HiddenWindow final : public THiddenWindow, private TWin32Window {
  public:
   explicit TWin32HiddenWindow(TMessageHandler& AHandler) : FHandler(AHandler) {}
 
@@ -25,37 +24,25 @@ class TWin32HiddenWindow final : public THiddenWindow {
     for (HDEVNOTIFY notification : FNotifications) {
       ::UnregisterDeviceNotification(notification);
     }
-    if (FWindow != nullptr) {
-      // Nothing reaches the handler from here on, not even the destruction messages.
-      ::SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
-      ::DestroyWindow(FWindow);
-    }
   }
 
   bool Create(const std::wstring& AClassName) {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &TWin32HiddenWindow::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = AClassName.c_str();
-    ::RegisterClassExW(&windowClass);  // registered before: fine
-    FWindow = ::CreateWindowExW(WS_EX_TOOLWINDOW, AClassName.c_str(), L"", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, this);
-    return FWindow != nullptr;
+    TWin32WindowSpec spec;
+    spec.ClassName = AClassName;
+    return CreateWindowFromSpec(spec);
   }
 
-  TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(FWindow); }
+  TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(Window()); }
 
   bool PostToSelf(std::uint32_t AMsg, std::uintptr_t AWParam, std::intptr_t ALParam) override {
-    return ::PostMessageW(FWindow, AMsg, AWParam, ALParam) != FALSE;
+    return ::PostMessageW(Window(), AMsg, AWParam, ALParam) != FALSE;
   }
 
   bool StartTimer(std::uintptr_t AId, std::uint32_t AIntervalMs) override {
-    return AId != 0 && ::SetTimer(FWindow, AId, AIntervalMs, nullptr) != 0;
+    return AId != 0 && ::SetTimer(Window(), AId, AIntervalMs, nullptr) != 0;
   }
 
-  void StopTimer(std::uintptr_t AId) override { ::KillTimer(FWindow, AId); }
+  void StopTimer(std::uintptr_t AId) override { ::KillTimer(Window(), AId); }
 
   bool RegisterDeviceInterfaceNotification(const TGuid& AInterfaceClass) override {
     DEV_BROADCAST_DEVICEINTERFACE_W filter;
@@ -67,7 +54,7 @@ class TWin32HiddenWindow final : public THiddenWindow {
     filter.dbcc_classguid.Data3 = AInterfaceClass.Data3;
     std::memcpy(filter.dbcc_classguid.Data4, AInterfaceClass.Data4.data(), 8);
     const HDEVNOTIFY notification =
-        ::RegisterDeviceNotificationW(FWindow, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        ::RegisterDeviceNotificationW(Window(), &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (notification == nullptr) {
       return false;
     }
@@ -76,16 +63,7 @@ class TWin32HiddenWindow final : public THiddenWindow {
   }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
-    if (AMessage == WM_NCCREATE) {
-      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(ALParam);
-      ::SetWindowLongPtrW(AWindow, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<TWin32HiddenWindow*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
-    if (self == nullptr || AMessage == WM_NCCREATE) {
-      return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-    }
+  LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override {
     TWindowMessage message;
     message.Msg = AMessage;
     message.WParam = AWParam;
@@ -96,19 +74,13 @@ class TWin32HiddenWindow final : public THiddenWindow {
         ALParam != 0) {
       message.DeviceType = reinterpret_cast<const DEV_BROADCAST_HDR*>(ALParam)->dbch_devicetype;
     }
-    try {
-      if (self->FHandler.HandleMessage(message)) {
-        return message.Result;
-      }
-    } catch (...) {
-      HandleApplicationException(std::current_exception());
-      return 0;
+    if (FHandler.HandleMessage(message)) {
+      return message.Result;
     }
-    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
+    return DefaultHandling(AMessage, AWParam, ALParam);
   }
 
   TMessageHandler& FHandler;
-  HWND FWindow = nullptr;
   std::vector<HDEVNOTIFY> FNotifications;
 };
 

@@ -5,60 +5,59 @@
 #include <exception>
 
 #include "framework/application.h"
+#include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"TMonMainThreadCalls";
 constexpr UINT kRunQueuedCalls = WM_APP + 0x2A0;
-
-LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
-  if (AMessage == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(ALParam);
-    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TWin32MainThread*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
-  if (AMessage == kRunQueuedCalls && self != nullptr) {
-    self->RunQueuedCalls();
-    return 0;
-  }
-  return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-}
-
-HWND AsWindow(void* AWindow) {
-  return static_cast<HWND>(AWindow);
-}
 
 }  // namespace
 
-TWin32MainThread::TWin32MainThread() : FQueue([this] { Wake(); }) {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = &WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassExW(&windowClass);  // already registered by an earlier instance: fine
-  FWindow =
-      ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
-  if (FWindow == nullptr) {
+// The message-only window that runs the queued calls when its wake-up message is dispatched.
+class TWin32MainThread::TWakeWindow final : public TWin32Window {
+ public:
+  explicit TWakeWindow(TWin32MainThread& AOwner) : FOwner(AOwner) {
+    TWin32WindowSpec spec;
+    spec.ClassName = L"TMonMainThreadCalls";
+    spec.Style = 0;
+    spec.ExStyle = 0;
+    spec.Parent = HWND_MESSAGE;
+    CreateWindowFromSpec(spec);
+  }
+
+ private:
+  LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override {
+    if (AMessage == kRunQueuedCalls) {
+      FOwner.RunQueuedCalls();
+      return 0;
+    }
+    return DefaultHandling(AMessage, AWParam, ALParam);
+  }
+
+  TWin32MainThread& FOwner;
+};
+
+TWin32MainThread::TWin32MainThread()
+    : FQueue([this] { Wake(); }), FWakeWindow(std::make_unique<TWakeWindow>(*this)) {
+  if (FWakeWindow->Window() == nullptr) {
     FQueue.Close();
   }
 }
 
 TWin32MainThread::~TWin32MainThread() {
   FQueue.Close();
-  if (FWindow != nullptr) {
-    ::SetWindowLongPtrW(AsWindow(FWindow), GWLP_USERDATA, 0);
-    ::DestroyWindow(AsWindow(FWindow));
-  }
+}
+
+void* TWin32MainThread::Window() const {
+  return FWakeWindow->Window();
 }
 
 void TWin32MainThread::Wake() {
   // One wake-up message at a time is enough: its handler runs everything queued by then.
   if (!FWakePosted.exchange(true)) {
-    if (!::PostMessageW(AsWindow(FWindow), kRunQueuedCalls, 0, 0)) {
+    if (!::PostMessageW(FWakeWindow->Window(), kRunQueuedCalls, 0, 0)) {
       FWakePosted.store(false);
     }
   }

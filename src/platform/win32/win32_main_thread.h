@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include "platform/queued_main_thread.h"
 
@@ -26,7 +27,7 @@ class TWin32MainThread final : public TMainThread {
   // Queued calls not yet run (for tests that need to see a reader waiting).
   std::size_t PendingCount() const { return FQueue.PendingCount(); }
   // The window's HWND.
-  void* Window() const { return FWindow; }
+  void* Window() const;
 
   // Run by the window's wake-up message: runs every call queued by then.
   void RunQueuedCalls();
@@ -34,8 +35,10 @@ class TWin32MainThread final : public TMainThread {
  private:
   void Wake();
 
+  class TWakeWindow;
+
   TQueuedMainThread FQueue;
-  void* FWindow = nullptr;
+  std::unique_ptr<TWakeWindow> FWakeWindow;
   std::atomic<bool> FWakePosted{false};
 };
 

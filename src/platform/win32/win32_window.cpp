@@ -1,0 +1,58 @@
+#include "platform/win32/win32_window.h"
+
+#include <exception>
+
+#include "framework/application.h"
+
+namespace mon::win32 {
+
+TWin32Window::~TWin32Window() {
+  if (FWindow != nullptr) {
+    // Nothing reaches the object from here on, not even the destruction messages.
+    ::SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
+    ::DestroyWindow(FWindow);
+  }
+}
+
+bool TWin32Window::CreateWindowFromSpec(const TWin32WindowSpec& ASpec) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  if (::GetClassInfoExW(instance, ASpec.ClassName.c_str(), &windowClass) == 0) {
+    windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TWin32Window::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = ASpec.ClassName.c_str();
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (::RegisterClassExW(&windowClass) == 0) {
+      return false;
+    }
+  }
+  return ::CreateWindowExW(ASpec.ExStyle, ASpec.ClassName.c_str(), ASpec.Title.c_str(), ASpec.Style,
+                           ASpec.Left, ASpec.Top, ASpec.Width, ASpec.Height, ASpec.Parent, nullptr,
+                           instance, this) != nullptr;
+}
+
+LRESULT CALLBACK TWin32Window::WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam,
+                                          LPARAM ALParam) {
+  if (AMessage == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(ALParam);
+    auto* self = static_cast<TWin32Window*>(create->lpCreateParams);
+    self->FWindow = AWindow;
+    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
+  }
+  auto* self = reinterpret_cast<TWin32Window*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
+  if (self == nullptr) {
+    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
+  }
+  try {
+    return self->HandleWindowMessage(AMessage, AWParam, ALParam);
+  } catch (...) {
+    HandleApplicationException(std::current_exception());
+    return 0;
+  }
+}
+
+}  // namespace mon::win32
