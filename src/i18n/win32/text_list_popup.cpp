@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "framework/application.h"
 #include "i18n/language_table.h"
+#include "i18n/win32/message_font.h"
 #include "i18n/win32/modal_window.h"
-#include "i18n/win32/window_handles.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
@@ -26,65 +26,49 @@ std::u16string WindowText(HWND AWindow) {
   return FromWide(text);
 }
 
-class TTextListPopup {
+class TTextListPopup final : private TWin32Window {
  public:
   TTextListPopup(HWND AOwner, HFONT AFont) : FOwner(AOwner), FFont(AFont) {}
-  ~TTextListPopup() { FWindow.Reset(); }
 
   std::optional<std::vector<std::u16string>> Run(const std::vector<std::u16string>& ALines);
 
  private:
-  static bool RegisterPopupClass();
-  static LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM ALParam);
-  LRESULT Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam);
+  LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override;
   bool CreateControls();
   void Layout();
   void Close();
 
   HWND FOwner;
   HFONT FFont;
-  TUniqueWindow FWindow;
   HWND FMemo = nullptr;
   HWND FSave = nullptr;
   TOwnerDisabler* FDisabler = nullptr;
   std::optional<std::vector<std::u16string>> FResult;
 };
 
-bool TTextListPopup::RegisterPopupClass() {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  if (::GetClassInfoExW(instance, kTextListPopupClassName, &windowClass) != 0) {
-    return true;
-  }
-  windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kTextListPopupClassName;
-  return ::RegisterClassExW(&windowClass) != 0;
-}
-
 std::optional<std::vector<std::u16string>> TTextListPopup::Run(
     const std::vector<std::u16string>& ALines) {
-  if (!RegisterPopupClass()) {
-    return std::nullopt;
-  }
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   RECT ownerRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   if (FOwner != nullptr) {
     ::GetWindowRect(FOwner, &ownerRect);
   }
   const int left = ownerRect.left + (ownerRect.right - ownerRect.left - kPopupWidth) / 2;
   const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - kPopupHeight) / 2;
-  const HWND window =
-      ::CreateWindowExW(WS_EX_DLGMODALFRAME, kTextListPopupClassName, L"Text List",
-                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, left,
-                        top, kPopupWidth, kPopupHeight, FOwner, nullptr, instance, this);
-  if (window == nullptr) {
+  TWin32WindowSpec spec;
+  spec.ClassName = kTextListPopupClassName;
+  spec.Title = L"Text List";
+  spec.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+  spec.ExStyle = WS_EX_DLGMODALFRAME;
+  spec.Left = left;
+  spec.Top = top;
+  spec.Width = kPopupWidth;
+  spec.Height = kPopupHeight;
+  spec.Parent = FOwner;
+  spec.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  if (!CreateWindowFromSpec(spec)) {
     return std::nullopt;
   }
+  const HWND window = Window();
   if (!CreateControls()) {
     return std::nullopt;
   }
@@ -105,11 +89,11 @@ bool TTextListPopup::CreateControls() {
   FMemo = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
                                 ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN,
-                            0, 0, 0, 0, FWindow.Get(),
+                            0, 0, 0, 0, Window(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdMemoTextList)),
                             instance, nullptr);
   FSave = ::CreateWindowExW(
-      0, L"BUTTON", L"Save", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, FWindow.Get(),
+      0, L"BUTTON", L"Save", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, Window(),
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBtnSaveTextList)), instance, nullptr);
   if (FMemo == nullptr || FSave == nullptr) {
     return false;
@@ -124,7 +108,7 @@ bool TTextListPopup::CreateControls() {
 
 void TTextListPopup::Layout() {
   RECT client{};
-  ::GetClientRect(FWindow.Get(), &client);
+  ::GetClientRect(Window(), &client);
   const int buttonTop = client.bottom - kMargin - kButtonHeight;
   ::MoveWindow(FMemo, kMargin, kMargin, client.right - 2 * kMargin,
                std::max(0, buttonTop - 2 * kMargin), TRUE);
@@ -136,35 +120,10 @@ void TTextListPopup::Close() {
   if (FDisabler != nullptr) {
     FDisabler->Restore();
   }
-  FWindow.Reset();
+  DestroyWindowNow();
 }
 
-LRESULT CALLBACK TTextListPopup::WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam,
-                                            LPARAM ALParam) {
-  if (AMessage == WM_NCCREATE) {
-    auto* created = static_cast<TTextListPopup*>(
-        reinterpret_cast<const CREATESTRUCTW*>(ALParam)->lpCreateParams);
-    created->FWindow.Reset(AWindow);
-    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<TTextListPopup*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-  }
-  if (AMessage == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, 0);
-    self->FWindow.Release();
-    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-  }
-  try {
-    return self->Handle(AMessage, AWParam, ALParam);
-  } catch (...) {
-    HandleApplicationException(std::current_exception());
-    return 0;
-  }
-}
-
-LRESULT TTextListPopup::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
+LRESULT TTextListPopup::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
   switch (AMessage) {
     case WM_SIZE:
       Layout();
@@ -186,7 +145,7 @@ LRESULT TTextListPopup::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(FWindow.Get(), AMessage, AWParam, ALParam);
+  return DefaultHandling(AMessage, AWParam, ALParam);
 }
 
 }  // namespace

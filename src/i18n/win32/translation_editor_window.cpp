@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "framework/application.h"
 #include "i18n/win32/text_list_popup.h"
 #include "platform/win32/wide.h"
 
@@ -52,49 +51,37 @@ TTranslationEditorWindow::TTranslationEditorWindow(TLanguageTranslateEditor& AEd
     : FEditor(AEditor), FOnSaveFailed(ReportSaveFailure), FGrid(*this) {}
 
 TTranslationEditorWindow::~TTranslationEditorWindow() {
-  FWindow.Reset();
-}
-
-bool TTranslationEditorWindow::RegisterWindowClass() {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  if (::GetClassInfoExW(instance, kTranslationEditorClassName, &windowClass) != 0) {
-    return true;
-  }
-  windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kTranslationEditorClassName;
-  return ::RegisterClassExW(&windowClass) != 0;
+  DestroyWindowNow();  // the window and its controls go before the grid's object
 }
 
 bool TTranslationEditorWindow::Create(HWND AOwner) {
-  if (FWindow) {
+  if (Window() != nullptr) {
     return true;
   }
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (!RegisterWindowClass()) {
-    return false;
-  }
   FFont = CreateMessageFont();
   FOwner = AOwner;
   const int width = TLanguageTranslateEditor::kWindowWidth;
   const int height = TLanguageTranslateEditor::kWindowHeight;
   const int left = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
   const int top = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-  const HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kTranslationEditorClassName, kCaption,
-                                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width,
-                                        height, AOwner, nullptr, ::GetModuleHandleW(nullptr), this);
-  if (window == nullptr) {
+  TWin32WindowSpec spec;
+  spec.ClassName = kTranslationEditorClassName;
+  spec.Title = kCaption;
+  spec.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  spec.ExStyle = WS_EX_CONTROLPARENT;
+  spec.Left = left;
+  spec.Top = top;
+  spec.Width = width;
+  spec.Height = height;
+  spec.Parent = AOwner;
+  spec.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  if (!CreateWindowFromSpec(spec)) {
     return false;
   }
   if (!CreateControls()) {
-    FWindow.Reset();
+    DestroyWindowNow();
     return false;
   }
   Layout();
@@ -104,7 +91,7 @@ bool TTranslationEditorWindow::Create(HWND AOwner) {
 HWND TTranslationEditorWindow::AddControl(const wchar_t* AClass, const wchar_t* ACaption,
                                           DWORD AStyle, int AId, DWORD AExStyle) {
   const HWND control = ::CreateWindowExW(
-      AExStyle, AClass, ACaption, WS_CHILD | WS_VISIBLE | AStyle, 0, 0, 0, 0, FWindow.Get(),
+      AExStyle, AClass, ACaption, WS_CHILD | WS_VISIBLE | AStyle, 0, 0, 0, 0, Window(),
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(AId)), ::GetModuleHandleW(nullptr), nullptr);
   if (control != nullptr) {
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
@@ -124,7 +111,7 @@ bool TTranslationEditorWindow::CreateControls() {
   ok = ok && AddControl(L"BUTTON", L"Next Page", kButton, kIdBtnNextPage) != nullptr;
   // The grid lies on top of the tab control's page area: the tab control must not paint it.
   FTabs = AddControl(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, kIdTabs);
-  ok = ok && FTabs != nullptr && FGrid.Create(FWindow.Get(), kIdGrid, FFont.Get());
+  ok = ok && FTabs != nullptr && FGrid.Create(Window(), kIdGrid, FFont.Get());
   ok =
       ok && AddControl(L"STATIC", L"Type Text to translate:", kLabel, kIdConstTextLabel) != nullptr;
   FConstText =
@@ -148,7 +135,7 @@ bool TTranslationEditorWindow::CreateControls() {
 }
 
 void TTranslationEditorWindow::Layout() {
-  const HWND window = FWindow.Get();
+  const HWND window = Window();
   RECT client{};
   ::GetClientRect(window, &client);
   const auto place = [window](const TBarSlot* ASlots, std::size_t ACount, int ATop) {
@@ -176,23 +163,23 @@ void TTranslationEditorWindow::Layout() {
 }
 
 void TTranslationEditorWindow::Show(int ACommand) {
-  if (!FWindow) {
+  if (Window() == nullptr) {
     return;
   }
   FEditor.FormShow();
   Redraw();
-  ::ShowWindow(FWindow.Get(), ACommand);
-  ::UpdateWindow(FWindow.Get());
+  ::ShowWindow(Window(), ACommand);
+  ::UpdateWindow(Window());
 }
 
 void TTranslationEditorWindow::ShowModal() {
-  if (!FWindow) {
+  if (Window() == nullptr) {
     return;
   }
   TOwnerDisabler disabler(FOwner);
   FDisabler = &disabler;
   Show(SW_SHOW);
-  RunModalLoop(FWindow.Get());
+  RunModalLoop(Window());
   FDisabler = nullptr;
 }
 
@@ -201,11 +188,11 @@ void TTranslationEditorWindow::Close() {
   if (FDisabler != nullptr) {
     FDisabler->Restore();
   }
-  FWindow.Reset();
+  DestroyWindowNow();
 }
 
 void TTranslationEditorWindow::Redraw() {
-  if (!FWindow) {
+  if (Window() == nullptr) {
     return;
   }
   FRedrawing = true;
@@ -279,10 +266,10 @@ void TTranslationEditorWindow::SaveToLanguageFile() {
   if (FEditor.BtnSaveClick()) {
     if (FEditor.CloseRequested()) {
       // Posted: the button that was clicked is still in its own handler.
-      ::PostMessageW(FWindow.Get(), WM_CLOSE, 0, 0);
+      ::PostMessageW(Window(), WM_CLOSE, 0, 0);
     }
   } else if (FOnSaveFailed) {
-    FOnSaveFailed(FWindow.Get(), FEditor.UiLocalPath());
+    FOnSaveFailed(Window(), FEditor.UiLocalPath());
   }
 }
 
@@ -290,8 +277,8 @@ void TTranslationEditorWindow::EditTextList() {
   if (!FEditor.SpeedButton2Click()) {
     return;
   }
-  const auto lines = ShowTextListPopup(FWindow.Get(), FEditor.MemoLines, FFont.Get());
-  if (lines && FWindow) {
+  const auto lines = ShowTextListPopup(Window(), FEditor.MemoLines, FFont.Get());
+  if (lines && Window() != nullptr) {
     FEditor.MemoLines = *lines;
     FEditor.BtnSaveTextListClick();
   }
@@ -386,35 +373,8 @@ bool TTranslationEditorWindow::Notify(const NMHDR& AHeader, LRESULT& AResult) {
   return false;
 }
 
-LRESULT CALLBACK TTranslationEditorWindow::WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam,
+LRESULT TTranslationEditorWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam,
                                                       LPARAM ALParam) {
-  if (AMessage == WM_NCCREATE) {
-    auto* created = static_cast<TTranslationEditorWindow*>(
-        reinterpret_cast<const CREATESTRUCTW*>(ALParam)->lpCreateParams);
-    created->FWindow.Reset(AWindow);
-    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self =
-      reinterpret_cast<TTranslationEditorWindow*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
-  if (self == nullptr) {
-    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-  }
-  if (AMessage == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, 0);
-    self->FWindow.Release();
-    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
-  }
-  try {
-    return self->Handle(AMessage, AWParam, ALParam);
-  } catch (...) {
-    // A handler's exception goes to the central error handler; the window stays usable.
-    HandleApplicationException(std::current_exception());
-    return 0;
-  }
-}
-
-LRESULT TTranslationEditorWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
-  const HWND window = FWindow.Get();
   switch (AMessage) {
     case WM_SIZE:
       if (FTabs != nullptr) {
@@ -437,7 +397,7 @@ LRESULT TTranslationEditorWindow::Handle(UINT AMessage, WPARAM AWParam, LPARAM A
     default:
       break;
   }
-  return ::DefWindowProcW(window, AMessage, AWParam, ALParam);
+  return DefaultHandling(AMessage, AWParam, ALParam);
 }
 
 void ShowTranslationEditorWindow(TLanguageTranslateEditor& AEditor) {

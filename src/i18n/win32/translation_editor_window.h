@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "i18n/Languagetranslate.h"
+#include "i18n/win32/message_font.h"
 #include "i18n/win32/modal_window.h"
 #include "i18n/win32/translation_grid.h"
-#include "i18n/win32/window_handles.h"
+#include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
@@ -38,7 +39,7 @@ inline constexpr int kIdBTNDELCONSTTEXT = 123;
 inline constexpr int kIdSaveLanguageToFile = 124;
 inline constexpr int kIdSpeedButton2 = 125;
 
-class TTranslationEditorWindow final : private TTranslationGrid::TEvents {
+class TTranslationEditorWindow final : private TWin32Window, private TTranslationGrid::TEvents {
  public:
   // Called when "Save to language file" could not write APath (the window stays open and the
   // old file is kept). By default a message box over the window says so.
@@ -63,15 +64,13 @@ class TTranslationEditorWindow final : private TTranslationGrid::TEvents {
   void ShowModal();
 
   // The window, or nullptr once it is closed (or before Create).
-  HWND Handle() const { return FWindow.Get(); }
+  HWND Handle() const { return Window(); }
   TTranslationGrid& Grid() { return FGrid; }
   // Makes every control show the model's state again.
   void Redraw();
 
  private:
-  static bool RegisterWindowClass();
-  static LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM ALParam);
-  LRESULT Handle(UINT AMessage, WPARAM AWParam, LPARAM ALParam);
+  LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override;
   bool CreateControls();
   HWND AddControl(const wchar_t* AClass, const wchar_t* ACaption, DWORD AStyle, int AId,
                   DWORD AExStyle = 0);
@@ -91,8 +90,7 @@ class TTranslationEditorWindow final : private TTranslationGrid::TEvents {
   TLanguageTranslateEditor& FEditor;
   TSaveFailed FOnSaveFailed;
   TUniqueFont FFont;
-  TTranslationGrid FGrid;
-  TUniqueWindow FWindow;  // after the grid: the window goes first
+  TTranslationGrid FGrid;  // destroyed after the window (see the destructor)
   HWND FOwner = nullptr;
   HWND FCombo = nullptr;
   HWND FTabs = nullptr;

@@ -1,16 +1,21 @@
 #include "platform/win32/win32_window.h"
 
 #include <exception>
+#include <utility>
 
 #include "framework/application.h"
 
 namespace mon::win32 {
 
 TWin32Window::~TWin32Window() {
+  DestroyWindowNow();
+}
+
+void TWin32Window::DestroyWindowNow() {
   if (FWindow != nullptr) {
     // Nothing reaches the object from here on, not even the destruction messages.
     ::SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
-    ::DestroyWindow(FWindow);
+    ::DestroyWindow(std::exchange(FWindow, nullptr));
   }
 }
 
@@ -25,6 +30,7 @@ bool TWin32Window::CreateWindowFromSpec(const TWin32WindowSpec& ASpec) {
     windowClass.lpszClassName = ASpec.ClassName.c_str();
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hbrBackground = ASpec.Background;
     if (::RegisterClassExW(&windowClass) == 0) {
       return false;
     }
@@ -45,6 +51,11 @@ LRESULT CALLBACK TWin32Window::WindowProc(HWND AWindow, UINT AMessage, WPARAM AW
   }
   auto* self = reinterpret_cast<TWin32Window*>(::GetWindowLongPtrW(AWindow, GWLP_USERDATA));
   if (self == nullptr) {
+    return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
+  }
+  if (AMessage == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(AWindow, GWLP_USERDATA, 0);
+    self->FWindow = nullptr;
     return ::DefWindowProcW(AWindow, AMessage, AWParam, ALParam);
   }
   try {

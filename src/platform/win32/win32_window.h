@@ -1,6 +1,7 @@
 // The one way our Win32 windows are made: a window class registered on first use, the object
 // reachable from its window procedure from the first message on, exceptions of a handler sent to
-// the central error handler (the loop goes on), and nothing delivered once the object goes.
+// the central error handler (the loop goes on), and nothing delivered once the object goes. A
+// window the system destroys (a closed dialog) is let go: Window() is then null.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +19,8 @@ struct TWin32WindowSpec {
   int Top = 0;
   int Width = 0;
   int Height = 0;
-  HWND Parent = nullptr;  // HWND_MESSAGE: a message-only window
+  HWND Parent = nullptr;  // the owner of a top-level window; HWND_MESSAGE: message-only
+  HBRUSH Background = nullptr;
 };
 
 class TWin32Window {
@@ -36,8 +38,11 @@ class TWin32Window {
   // creates the window, hidden. False when either fails.
   bool CreateWindowFromSpec(const TWin32WindowSpec& ASpec);
 
-  // Every message of the window, from WM_NCCREATE's successor on. Unhandled messages go to
-  // DefaultHandling.
+  // Destroys the window now, for owners whose members must outlive it; nothing when it is gone.
+  void DestroyWindowNow();
+
+  // Every message of the window after WM_NCCREATE and before WM_NCDESTROY. Unhandled messages
+  // go to DefaultHandling.
   virtual LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) = 0;
   LRESULT DefaultHandling(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
     return ::DefWindowProcW(FWindow, AMessage, AWParam, ALParam);

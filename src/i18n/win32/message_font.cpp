@@ -1,4 +1,4 @@
-#include "i18n/win32/window_handles.h"
+#include "i18n/win32/message_font.h"
 
 namespace mon::win32 {
 
