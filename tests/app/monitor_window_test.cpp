@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <limits>
 
@@ -15,12 +14,11 @@
 #include "framework/application.h"
 #include "hid/hid_test_support.h"
 #include "i18n/translation.h"
+#include "main_thread_pump.h"
 #include "profiles/DMUnit.h"
 
 namespace mon::testing {
 namespace {
-
-using namespace std::chrono_literals;
 
 constexpr TWindowHandle kConfigWindow = 0x77;
 
@@ -90,15 +88,7 @@ class MonitorWindowTest : public ::testing::Test {
   // Runs the main thread's queue (the readers' hand-over) until ADone holds.
   template <class TDone>
   bool PumpUntil(TDone ADone) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!ADone()) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        return false;
-      }
-      Platform.MainThread.WaitForPending(10ms);
-      Platform.MainThread.RunPending();
-    }
-    return true;
+    return PumpMainThreadUntil(Platform.MainThread, ADone);
   }
 
   TFakePlatform Platform;

@@ -14,6 +14,7 @@
 #include "fake_platform.h"
 #include "framework/application.h"
 #include "hid/uiHIDData.h"
+#include "main_thread_pump.h"
 
 namespace mon::testing {
 
@@ -68,15 +69,7 @@ class HidComponentTest : public ::testing::Test {
   // Runs the main thread's queue until ADone holds; false after the time-out.
   template <class TDone>
   bool PumpUntil(TDone ADone, std::chrono::milliseconds ATimeout = 5000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + ATimeout;
-    while (!ADone()) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        return false;
-      }
-      Platform.MainThread.WaitForPending(10ms);
-      Platform.MainThread.RunPending();
-    }
-    return true;
+    return PumpMainThreadUntil(Platform.MainThread, ADone, ATimeout);
   }
 
   // An OnData handler that records every report.

@@ -54,17 +54,18 @@ std::optional<std::vector<std::u16string>> TTextListPopup::Run(
   }
   const int left = ownerRect.left + (ownerRect.right - ownerRect.left - kPopupWidth) / 2;
   const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - kPopupHeight) / 2;
-  TWin32WindowSpec spec;
-  spec.ClassName = kTextListPopupClassName;
-  spec.Title = L"Text List";
-  spec.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-  spec.ExStyle = WS_EX_DLGMODALFRAME;
-  spec.Left = left;
-  spec.Top = top;
-  spec.Width = kPopupWidth;
-  spec.Height = kPopupHeight;
-  spec.Parent = FOwner;
-  spec.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  const TWin32WindowSpec spec{
+      .ClassName = kTextListPopupClassName,
+      .Title = L"Text List",
+      .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+      .ExStyle = WS_EX_DLGMODALFRAME,
+      .Left = left,
+      .Top = top,
+      .Width = kPopupWidth,
+      .Height = kPopupHeight,
+      .Parent = FOwner,
+      .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+  };
   if (!CreateWindowFromSpec(spec)) {
     return std::nullopt;
   }

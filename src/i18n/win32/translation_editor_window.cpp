@@ -66,17 +66,18 @@ bool TTranslationEditorWindow::Create(HWND AOwner) {
   const int height = TLanguageTranslateEditor::kWindowHeight;
   const int left = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
   const int top = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-  TWin32WindowSpec spec;
-  spec.ClassName = kTranslationEditorClassName;
-  spec.Title = kCaption;
-  spec.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  spec.ExStyle = WS_EX_CONTROLPARENT;
-  spec.Left = left;
-  spec.Top = top;
-  spec.Width = width;
-  spec.Height = height;
-  spec.Parent = AOwner;
-  spec.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  const TWin32WindowSpec spec{
+      .ClassName = kTranslationEditorClassName,
+      .Title = kCaption,
+      .Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+      .ExStyle = WS_EX_CONTROLPARENT,
+      .Left = left,
+      .Top = top,
+      .Width = width,
+      .Height = height,
+      .Parent = AOwner,
+      .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+  };
   if (!CreateWindowFromSpec(spec)) {
     return false;
   }
