@@ -34,7 +34,13 @@ say() { [ -n "${MON_DEMO:-}" ] && echo "   $*"; return 0; }
 show_state() {
   [ -n "${MON_DEMO:-}" ] || return 0
   echo "   registry HKCU\\software\\KORVALDZ314GM:"
-  wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -E 'REG_' | cut -c1-90 | sed 's/^/     /'
+  local name type data
+  wine reg query "$key" 2>/dev/null | tr -d '\r' | while read -r name type data; do
+    case $type in
+      REG_BINARY) printf '     %-26s a binary record of %d bytes\n' "$name" $((${#data} / 2)) ;;
+      REG_DWORD) printf '     %-26s %d\n' "$name" "$data" ;;
+    esac
+  done
   echo "   the configuration program received:"
   tr -d '\r' <"$work/KORVALDZ314.log" 2>/dev/null | sed 's/^/     /'
   echo "   the microphone's endpoint was set to:"
