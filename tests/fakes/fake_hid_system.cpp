@@ -169,10 +169,10 @@ TFakeHidSystem::TFakeHidSystem() : FInterfaceClass(kHidInterfaceClassGuid) {}
 
 TFakeHidSystem::~TFakeHidSystem() = default;
 
-void TFakeHidSystem::AddInterface(TFakeHidInterfaceSetup ASpec) {
+void TFakeHidSystem::AddInterface(TFakeHidInterfaceSetup ASetup) {
   std::lock_guard lock(FLock);
   TInterface hidInterface;
-  hidInterface.Setup = std::move(ASpec);
+  hidInterface.Setup = std::move(ASetup);
   FInterfaces.push_back(std::move(hidInterface));
 }
 

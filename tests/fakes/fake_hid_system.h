@@ -47,7 +47,7 @@ class TFakeHidSystem final : public THidSystem {
   ~TFakeHidSystem() override;
 
   // Script.
-  void AddInterface(TFakeHidInterfaceSetup ASpec);
+  void AddInterface(TFakeHidInterfaceSetup ASetup);
   // The interface disappears from the enumeration and cannot be opened any more; every read of
   // its open handles (pending or next) fails with kErrorDeviceNotConnected.
   void RemoveInterface(const std::u16string& APath);

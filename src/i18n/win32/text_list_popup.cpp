@@ -54,7 +54,7 @@ std::optional<std::vector<std::u16string>> TTextListPopup::Run(
   }
   const int left = ownerRect.left + (ownerRect.right - ownerRect.left - kPopupWidth) / 2;
   const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - kPopupHeight) / 2;
-  const TWin32WindowSpec spec{
+  const TWin32WindowParams params{
       .ClassName = kTextListPopupClassName,
       .Title = L"Text List",
       .Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
@@ -66,7 +66,7 @@ std::optional<std::vector<std::u16string>> TTextListPopup::Run(
       .Parent = FOwner,
       .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
   };
-  if (!CreateWindowFromSpec(spec)) {
+  if (!CreateWindowFromParams(params)) {
     return std::nullopt;
   }
   const HWND window = Window();

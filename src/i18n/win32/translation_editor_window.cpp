@@ -66,7 +66,7 @@ bool TTranslationEditorWindow::Create(HWND AOwner) {
   const int height = TLanguageTranslateEditor::kWindowHeight;
   const int left = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
   const int top = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-  const TWin32WindowSpec spec{
+  const TWin32WindowParams params{
       .ClassName = kTranslationEditorClassName,
       .Title = kCaption,
       .Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -78,7 +78,7 @@ bool TTranslationEditorWindow::Create(HWND AOwner) {
       .Parent = AOwner,
       .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
   };
-  if (!CreateWindowFromSpec(spec)) {
+  if (!CreateWindowFromParams(params)) {
     return false;
   }
   if (!CreateControls()) {

@@ -100,17 +100,17 @@ UINT TaskbarCreatedMessage() {
 }
 
 bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
-  TWin32WindowSpec spec;
-  spec.ClassName = ToWide(AOptions.ClassName);
-  spec.Title = ToWide(AOptions.Title);
-  spec.Style = AOptions.Borderless ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+  TWin32WindowParams params;
+  params.ClassName = ToWide(AOptions.ClassName);
+  params.Title = ToWide(AOptions.Title);
+  params.Style = AOptions.Borderless ? WS_POPUP : WS_OVERLAPPEDWINDOW;
   RECT frame{0, 0, AOptions.ClientWidth, AOptions.ClientHeight};
-  ::AdjustWindowRectEx(&frame, spec.Style, FALSE, spec.ExStyle);
-  spec.Width = frame.right - frame.left;
-  spec.Height = frame.bottom - frame.top;
-  spec.Left = (::GetSystemMetrics(SM_CXSCREEN) - spec.Width) / 2;
-  spec.Top = (::GetSystemMetrics(SM_CYSCREEN) - spec.Height) / 2;
-  return CreateWindowFromSpec(spec);
+  ::AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+  params.Width = frame.right - frame.left;
+  params.Height = frame.bottom - frame.top;
+  params.Left = (::GetSystemMetrics(SM_CXSCREEN) - params.Width) / 2;
+  params.Top = (::GetSystemMetrics(SM_CYSCREEN) - params.Height) / 2;
+  return CreateWindowFromParams(params);
 }
 
 LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {

@@ -27,9 +27,9 @@ class TWin32HiddenWindow final : public THiddenWindow, private TWin32Window {
   }
 
   bool Create(const std::wstring& AClassName) {
-    TWin32WindowSpec spec;
-    spec.ClassName = AClassName;
-    return CreateWindowFromSpec(spec);
+    TWin32WindowParams params;
+    params.ClassName = AClassName;
+    return CreateWindowFromParams(params);
   }
 
   TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(Window()); }

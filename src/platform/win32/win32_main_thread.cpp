@@ -19,12 +19,12 @@ constexpr UINT kRunQueuedCalls = WM_APP + 0x2A0;
 class TWin32MainThread::TWakeWindow final : public TWin32Window {
  public:
   explicit TWakeWindow(TWin32MainThread& AOwner) : FOwner(AOwner) {
-    TWin32WindowSpec spec;
-    spec.ClassName = L"TMonMainThreadCalls";
-    spec.Style = 0;
-    spec.ExStyle = 0;
-    spec.Parent = HWND_MESSAGE;
-    CreateWindowFromSpec(spec);
+    TWin32WindowParams params;
+    params.ClassName = L"TMonMainThreadCalls";
+    params.Style = 0;
+    params.ExStyle = 0;
+    params.Parent = HWND_MESSAGE;
+    CreateWindowFromParams(params);
   }
 
  private:

@@ -19,25 +19,25 @@ void TWin32Window::DestroyWindowNow() {
   }
 }
 
-bool TWin32Window::CreateWindowFromSpec(const TWin32WindowSpec& ASpec) {
+bool TWin32Window::CreateWindowFromParams(const TWin32WindowParams& AParams) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
-  if (::GetClassInfoExW(instance, ASpec.ClassName.c_str(), &windowClass) == 0) {
+  if (::GetClassInfoExW(instance, AParams.ClassName.c_str(), &windowClass) == 0) {
     windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &TWin32Window::WindowProc;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = ASpec.ClassName.c_str();
+    windowClass.lpszClassName = AParams.ClassName.c_str();
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hbrBackground = ASpec.Background;
+    windowClass.hbrBackground = AParams.Background;
     if (::RegisterClassExW(&windowClass) == 0) {
       return false;
     }
   }
-  return ::CreateWindowExW(ASpec.ExStyle, ASpec.ClassName.c_str(), ASpec.Title.c_str(), ASpec.Style,
-                           ASpec.Left, ASpec.Top, ASpec.Width, ASpec.Height, ASpec.Parent, nullptr,
-                           instance, this) != nullptr;
+  return ::CreateWindowExW(AParams.ExStyle, AParams.ClassName.c_str(), AParams.Title.c_str(),
+                           AParams.Style, AParams.Left, AParams.Top, AParams.Width, AParams.Height,
+                           AParams.Parent, nullptr, instance, this) != nullptr;
 }
 
 LRESULT CALLBACK TWin32Window::WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam,

@@ -10,7 +10,7 @@
 
 namespace mon::win32 {
 
-struct TWin32WindowSpec {
+struct TWin32WindowParams {
   std::wstring ClassName;
   std::wstring Title;
   DWORD Style = WS_POPUP;
@@ -36,7 +36,7 @@ class TWin32Window {
  protected:
   // Registers the class (once per process; the program's icon 1 and the arrow cursor) and
   // creates the window, hidden. False when either fails.
-  bool CreateWindowFromSpec(const TWin32WindowSpec& ASpec);
+  bool CreateWindowFromParams(const TWin32WindowParams& AParams);
 
   // Destroys the window now, for owners whose members must outlive it; nothing when it is gone.
   void DestroyWindowNow();
