@@ -36,6 +36,36 @@ void CallDisable(TDisableHookProc AProc) {
   }
 }
 
+// The keyboard and mouse hooks work alike; AProc and AOwner pick one. The library's function is
+// called outside the lock, as everywhere in this file.
+void EnableHook(TEnableHookProc THookLibraryState::*AProc, const void* THookLibraryState::*AOwner,
+                TuiHookCallback ACallback, void* AUserData) {
+  THookLibraryState& state = State();
+  TEnableHookProc enable = nullptr;
+  {
+    std::lock_guard lock(state.Lock);
+    enable = state.*AProc;
+    if (enable != nullptr) {
+      state.*AOwner = AUserData;
+    }
+  }
+  if (enable != nullptr) {
+    enable(ACallback, AUserData, nullptr);
+  }
+}
+
+void DisableHook(TDisableHookProc THookLibraryState::*AProc,
+                 const void* THookLibraryState::*AOwner) {
+  THookLibraryState& state = State();
+  TDisableHookProc disable = nullptr;
+  {
+    std::lock_guard lock(state.Lock);
+    disable = state.*AProc;
+    state.*AOwner = nullptr;
+  }
+  CallDisable(disable);
+}
+
 }  // namespace
 
 THookLibraryLoad THookLibrary::Acquire(TDynamicLibraries& ALibraries, const std::u16string& APath) {
@@ -124,55 +154,21 @@ bool THookLibrary::IsLoaded() {
 }
 
 void THookLibrary::EnableKeyboardHook(TuiHookCallback ACallback, void* AUserData) {
-  THookLibraryState& state = State();
-  TEnableHookProc enable = nullptr;
-  {
-    std::lock_guard lock(state.Lock);
-    enable = state.EnableKeyboardHook;
-    if (enable != nullptr) {
-      state.KeyboardOwner = AUserData;
-    }
-  }
-  if (enable != nullptr) {
-    enable(ACallback, AUserData, nullptr);
-  }
+  EnableHook(&THookLibraryState::EnableKeyboardHook, &THookLibraryState::KeyboardOwner, ACallback,
+             AUserData);
 }
 
 void THookLibrary::DisableKeyboardHook() {
-  THookLibraryState& state = State();
-  TDisableHookProc disable = nullptr;
-  {
-    std::lock_guard lock(state.Lock);
-    disable = state.DisableKeyboardHook;
-    state.KeyboardOwner = nullptr;
-  }
-  CallDisable(disable);
+  DisableHook(&THookLibraryState::DisableKeyboardHook, &THookLibraryState::KeyboardOwner);
 }
 
 void THookLibrary::EnableMouseHook(TuiHookCallback ACallback, void* AUserData) {
-  THookLibraryState& state = State();
-  TEnableHookProc enable = nullptr;
-  {
-    std::lock_guard lock(state.Lock);
-    enable = state.EnableMouseHook;
-    if (enable != nullptr) {
-      state.MouseOwner = AUserData;
-    }
-  }
-  if (enable != nullptr) {
-    enable(ACallback, AUserData, nullptr);
-  }
+  EnableHook(&THookLibraryState::EnableMouseHook, &THookLibraryState::MouseOwner, ACallback,
+             AUserData);
 }
 
 void THookLibrary::DisableMouseHook() {
-  THookLibraryState& state = State();
-  TDisableHookProc disable = nullptr;
-  {
-    std::lock_guard lock(state.Lock);
-    disable = state.DisableMouseHook;
-    state.MouseOwner = nullptr;
-  }
-  CallDisable(disable);
+  DisableHook(&THookLibraryState::DisableMouseHook, &THookLibraryState::MouseOwner);
 }
 
 }  // namespace mon

@@ -62,6 +62,22 @@ std::int32_t TuiProfile::Read(void* ABuffer, std::int32_t ACount) {
   return static_cast<std::int32_t>(FMemoryStream.Read(ABuffer, ACount));
 }
 
+void TuiProfile::Notify(const TuiProfileEvent2& AEvent) {
+  if (AEvent) {
+    AEvent(FMemoryStream);
+  }
+}
+
+bool TuiProfile::AdoptFileImage(const std::u16string& APath) {
+  auto bytes = FFiles.ReadWholeFile(APath, kMaxStoredImageBytes);
+  if (!bytes) {
+    return false;
+  }
+  FMemoryStream.Assign(std::move(*bytes));
+  Notify(OnAfterLoadFromFile);
+  return true;
+}
+
 bool TuiProfile::MayContinue(const TuiProfileEvent& AEvent) {
   bool bContinue = true;
   if (AEvent) {
@@ -102,15 +118,7 @@ bool TuiProfile::LoadStreamFromFile() {
   if (!FFiles.FileExists(path)) {
     return false;
   }
-  auto bytes = FFiles.ReadWholeFile(path, kMaxStoredImageBytes);
-  if (!bytes) {
-    return false;
-  }
-  FMemoryStream.Assign(std::move(*bytes));
-  if (OnAfterLoadFromFile) {
-    OnAfterLoadFromFile(FMemoryStream);
-  }
-  return true;
+  return AdoptFileImage(path);
 }
 
 bool TuiProfile::LoadStreamFromFile(const std::u16string& strFilewithpath) {
@@ -118,15 +126,7 @@ bool TuiProfile::LoadStreamFromFile(const std::u16string& strFilewithpath) {
       !FFiles.FileExists(strFilewithpath)) {
     return false;
   }
-  auto bytes = FFiles.ReadWholeFile(strFilewithpath, kMaxStoredImageBytes);
-  if (!bytes) {
-    return false;
-  }
-  FMemoryStream.Assign(std::move(*bytes));
-  if (OnAfterLoadFromFile) {
-    OnAfterLoadFromFile(FMemoryStream);
-  }
-  return true;
+  return AdoptFileImage(strFilewithpath);
 }
 
 bool TuiProfile::LoadStreamFromRegistry() {
@@ -152,9 +152,7 @@ bool TuiProfile::LoadStreamFromRegistry() {
     bytes.resize(read->Size);
     FMemoryStream.Assign(std::move(bytes));
   }
-  if (OnAfterLoadFromRegistry) {
-    OnAfterLoadFromRegistry(FMemoryStream);
-  }
+  Notify(OnAfterLoadFromRegistry);
   return true;
 }
 
@@ -176,9 +174,7 @@ bool TuiProfile::SaveStreamToFile() {
   if (FFileName.empty() || !WriteFile(FFilePath + FFileName)) {
     return false;
   }
-  if (OnAfterSaveToFile) {
-    OnAfterSaveToFile(FMemoryStream);
-  }
+  Notify(OnAfterSaveToFile);
   return true;
 }
 
@@ -188,9 +184,7 @@ bool TuiProfile::SaveStreamToFile(const std::u16string& strFileWithPath) {
       !WriteFile(strFileWithPath)) {
     return false;
   }
-  if (OnAfterSaveToFile) {
-    OnAfterSaveToFile(FMemoryStream);
-  }
+  Notify(OnAfterSaveToFile);
   return true;
 }
 
@@ -204,9 +198,7 @@ bool TuiProfile::SaveStreamToRegistry() {
       return false;
     }
   }
-  if (OnAfterSaveToRegistry) {
-    OnAfterSaveToRegistry(FMemoryStream);
-  }
+  Notify(OnAfterSaveToRegistry);
   return true;
 }
 

@@ -122,6 +122,11 @@ class TuiProfile : public TComponent {
 
  private:
   bool MayContinue(const TuiProfileEvent& AEvent);
+  // Raises an after-load or after-save event, if set.
+  void Notify(const TuiProfileEvent2& AEvent);
+  // Reads APath (bounded) into the image and raises OnAfterLoadFromFile; false when it cannot
+  // be read, the image then unchanged.
+  bool AdoptFileImage(const std::u16string& APath);
   bool HasRegistryPlace() const;
   bool EnsureFolder(const std::u16string& AFolder);
   bool WriteFile(const std::u16string& APath);
