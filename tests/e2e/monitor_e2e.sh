@@ -122,6 +122,13 @@ mouse_opened() {
 }
 check "the monitor opens the mouse after the arrival delay" until_true 40 mouse_opened
 
+if [ -n "${MON_DEMO_SHOTS:-}" ]; then
+  say "the user opens the tray menu (in the stored language, Chinese) and closes it again"
+  driver tray-click right
+  shot tray_menu_chinese.png menu
+  driver menu-close
+fi
+
 timeout 30 wine "$work/KORVALDZ314MON.EXE" 2>/dev/null
 check "a second start ends at once with exit code 0" test $? -eq 0
 check "  ... and the first keeps running" kill -0 "$monitor"
