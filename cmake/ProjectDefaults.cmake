@@ -1,5 +1,12 @@
 # Compiler settings shared by every target of ours (not by third-party code such as GoogleTest).
 
+# ccache, when the machine has it: a fresh clone on the same machine (CI) reuses earlier builds.
+find_program(MON_CCACHE ccache)
+if(MON_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_C_COMPILER_LAUNCHER ${MON_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${MON_CCACHE})
+endif()
+
 if(MON_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)

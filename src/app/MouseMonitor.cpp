@@ -1,5 +1,7 @@
 #include "app/MouseMonitor.h"
 
+#include <stdexcept>
+
 #include "app/report_decoding.h"
 #include "app/shared_definitions.h"
 #include "framework/application.h"
@@ -26,6 +28,15 @@ TAppWindowOptions MainWindowOptions() {
   return options;
 }
 
+// The components below the window are built on it: without one, creation ends here.
+std::unique_ptr<TAppWindow> CreateMainWindow(TDesktop& ADesktop, TAppWindowEvents& AEvents) {
+  auto window = ADesktop.CreateAppWindow(MainWindowOptions(), AEvents);
+  if (!window) {
+    throw std::runtime_error("the main window cannot be created");
+  }
+  return window;
+}
+
 }  // namespace
 
 TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatform, TDM& ADM)
@@ -33,7 +44,7 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       FPlatform(APlatform),
       FDesktop(*APlatform.Desktop),
       FDM(ADM),
-      FWindow(FDesktop.CreateAppWindow(MainWindowOptions(), *this)),
+      FWindow(CreateMainWindow(FDesktop, *this)),
       FMicrophone(*APlatform.Audio, *APlatform.MessageBox),
       FAboutPanel(this, LoadAboutPanelImages(),
                   [](const std::u16string& AText) { return TranslateText(AText); }),
@@ -48,9 +59,6 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       TimerDeviceArrial(this, *FWindow, kTimerDeviceArrialId),
       uiHIDEvent1(this, *APlatform.HiddenWindows),
       FAboutPanelTexts(FAboutPanel) {
-  if (!FWindow) {
-    throw std::runtime_error("the main window cannot be created");
-  }
   SetName(u"KORVALDZ314MONMAIN");
   FAboutPanel.SetName(u"vgScene1");
   uiHook1.SetName(u"uiHook1");
@@ -134,7 +142,7 @@ void TKORVALDZ314MONMAIN::LoadTrayIcon() {
 }
 
 void TKORVALDZ314MONMAIN::LoadIncludeHidDeviceList() {
-  FIncludeHidDeviceList = LoadIncludeHIDDeviceList(*FPlatform.Files);
+  FIncludeHidDeviceList = LoadIncludeHIDDeviceList(*FPlatform.Files, *FPlatform.Locale);
 }
 
 void TKORVALDZ314MONMAIN::ApplyLanguageAndTrayTexts() {
@@ -188,6 +196,12 @@ void TKORVALDZ314MONMAIN::About1Click(TComponent&) {
 
 void TKORVALDZ314MONMAIN::Exit1Click(TComponent&) {
   FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), WM_MONITOR_EXIT, 0, 0);
+  FDesktop.Terminate();
+}
+
+void TKORVALDZ314MONMAIN::SessionEnding() {
+  // The logon ends: the loop ends as after Exit (the guard is released, the readers stop), but
+  // the configuration program is not told; it ends with the logon too.
   FDesktop.Terminate();
 }
 

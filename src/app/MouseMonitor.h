@@ -116,6 +116,7 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
   bool HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
                         std::intptr_t ALParam) override;
   void TimerFired(std::uint32_t ATimerId) override;
+  void SessionEnding() override;
 };
 
 }  // namespace mon

@@ -12,15 +12,6 @@ USAGE_AND_PAGE DeviceUsageAndPage;
 
 namespace {
 
-// config.ini is a small text file; anything larger is not ours and reads as missing.
-constexpr std::uint64_t kMaxConfigFileBytes = 1 << 20;
-
-TIniFile LoadConfigIni(TFileSystem& AFiles) {
-  const auto bytes =
-      AFiles.ReadWholeFile(AFiles.ExecutableFolder() + kConfigFileName, kMaxConfigFileBytes);
-  return bytes ? TIniFile::Parse(*bytes) : TIniFile();
-}
-
 void LoadNameValueSection(const TIniFile& AIni, std::u16string_view ASection,
                           TNameValueList& AList) {
   for (const auto& key : AIni.ReadSectionKeys(ASection)) {
@@ -169,8 +160,8 @@ std::optional<std::u16string> TNameValueList::Value(const std::u16string& AName)
   return std::nullopt;
 }
 
-TOptionsFromConfigFile LoadOptionsFromConfigFile(TFileSystem& AFiles) {
-  const TIniFile ini = LoadConfigIni(AFiles);
+TOptionsFromConfigFile LoadOptionsFromConfigFile(TFileSystem& AFiles, TLocale& ALocale) {
+  const TIniFile ini = LoadConfigFile(AFiles, ALocale);
   TOptionsFromConfigFile options;
   options.ProfileRegFolder =
       u"software\\" + ini.ReadString(u"options", u"ProfileRegFolder", u"software\\KORVALDZ314GM");
@@ -180,8 +171,8 @@ TOptionsFromConfigFile LoadOptionsFromConfigFile(TFileSystem& AFiles) {
   return options;
 }
 
-TOtherConfig LoadOtherConfig(TFileSystem& AFiles) {
-  const TIniFile ini = LoadConfigIni(AFiles);
+TOtherConfig LoadOtherConfig(TFileSystem& AFiles, TLocale& ALocale) {
+  const TIniFile ini = LoadConfigFile(AFiles, ALocale);
   TOtherConfig config;
   config.Nologo = ini.ReadInteger(u"OtherConfig", u"NoLogo", 0);
   config.OfficialWebsite = ini.ReadString(u"OtherConfig", u"OfficialWebsite", u"http://");

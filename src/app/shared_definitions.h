@@ -12,7 +12,9 @@
 
 #include "hid/uiHIDDataTypes.h"
 #include "platform/clock.h"
+#include "platform/config_file.h"
 #include "platform/file_system.h"
+#include "platform/locale.h"
 #include "platform/window_system.h"
 #include "profiles/records.h"
 
@@ -31,8 +33,6 @@ inline constexpr char16_t MSG_SAVE_SETTINGS[] =
     u"THE SETTINGS HAS CHANGED, WOULD YOU LIKE TO SAVE?";
 inline constexpr char16_t MSG_WARNING[] = u"WARNING!";
 inline constexpr char16_t MSG_PROFILE_VERSION[] = u"GAMING MOUSE PROFILE VERSION INCORRECT!";
-
-inline constexpr char16_t kConfigFileName[] = u"config.ini";
 
 // Window messages between the monitor and the configuration program ---------------------------
 
@@ -86,10 +86,10 @@ struct TOtherConfig {
 // "software\" in front of the value read, the default included, so that without the key the
 // folder is software\software\KORVALDZ314GM: the configuration program derives it the same
 // way, and both must agree to share profiles.
-TOptionsFromConfigFile LoadOptionsFromConfigFile(TFileSystem& AFiles);
+TOptionsFromConfigFile LoadOptionsFromConfigFile(TFileSystem& AFiles, TLocale& ALocale);
 
 // Reads sections "OtherConfig", "HelpFiles" and "HelpLinks" of config.ini.
-TOtherConfig LoadOtherConfig(TFileSystem& AFiles);
+TOtherConfig LoadOtherConfig(TFileSystem& AFiles, TLocale& ALocale);
 
 // The mouse's vendor collection ---------------------------------------------------------------
 

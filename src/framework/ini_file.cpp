@@ -9,12 +9,6 @@ namespace mon {
 
 namespace {
 
-// Windows-1252 code points for bytes 0x80..0x9F; the rest of the page equals Latin-1.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 bool IsValidUtf8(std::span<const std::uint8_t> ABytes) {
   std::size_t i = 0;
   while (i < ABytes.size()) {
@@ -52,16 +46,6 @@ std::u16string DecodeUtf16(std::span<const std::uint8_t> ABytes, bool ABigEndian
     const unsigned second = ABytes[i + 1];
     text.push_back(
         static_cast<char16_t>(ABigEndian ? (first << 8) | second : (second << 8) | first));
-  }
-  return text;
-}
-
-std::u16string DecodeWindows1252(std::span<const std::uint8_t> ABytes) {
-  std::u16string text;
-  text.reserve(ABytes.size());
-  for (const std::uint8_t byte : ABytes) {
-    text.push_back(byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80]
-                                                : static_cast<char16_t>(byte));
   }
   return text;
 }
@@ -125,7 +109,13 @@ std::optional<std::int32_t> ParseInteger(std::u16string_view AText) {
 
 }  // namespace
 
-std::u16string DecodeTextFile(std::span<const std::uint8_t> ABytes) {
+std::u16string DecodeWindows1252(std::span<const std::uint8_t> ABytes) {
+  return Windows1252ToUtf16(
+      std::string_view(reinterpret_cast<const char*>(ABytes.data()), ABytes.size()));
+}
+
+std::u16string DecodeTextFile(std::span<const std::uint8_t> ABytes,
+                              const TAnsiDecoder& ADecodeAnsi) {
   if (ABytes.size() >= 2 && ABytes[0] == 0xFF && ABytes[1] == 0xFE) {
     return DecodeUtf16(ABytes.subspan(2), false);
   }
@@ -141,12 +131,12 @@ std::u16string DecodeTextFile(std::span<const std::uint8_t> ABytes) {
     return Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(ABytes.data()), ABytes.size()));
   }
-  return DecodeWindows1252(ABytes);
+  return ADecodeAnsi ? ADecodeAnsi(ABytes) : DecodeWindows1252(ABytes);
 }
 
-TIniFile TIniFile::Parse(std::span<const std::uint8_t> ABytes) {
+TIniFile TIniFile::Parse(std::span<const std::uint8_t> ABytes, const TAnsiDecoder& ADecodeAnsi) {
   TIniFile ini;
-  const std::u16string text = DecodeTextFile(ABytes);
+  const std::u16string text = DecodeTextFile(ABytes, ADecodeAnsi);
   TSection* current = nullptr;
   std::size_t start = 0;
   while (start <= text.size()) {

@@ -4,12 +4,14 @@
 //   first key of a name within it win;
 // - blanks around names and values are dropped; a value in matching quotes ("..." or '...')
 //   loses them; lines starting with ';' are comments;
-// - UTF-16LE/BE with byte-order mark, UTF-8 with or without one, and ANSI (Windows-1252) files
-//   are all read.
+// - UTF-16LE/BE with byte-order mark, UTF-8 with or without one, and files in the system's ANSI
+//   code page (any other bytes: what the system's INI functions assume for a file without a
+//   byte-order mark) are all read.
 // The reader never writes anything.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,12 +19,15 @@
 
 namespace mon {
 
+// Decodes text in the system's ANSI code page (TLocale::DecodeAnsiText); empty: Windows-1252.
+using TAnsiDecoder = std::function<std::u16string(std::span<const std::uint8_t>)>;
+
 class TIniFile {
  public:
   // An empty file: every read yields its default.
   TIniFile() = default;
 
-  static TIniFile Parse(std::span<const std::uint8_t> ABytes);
+  static TIniFile Parse(std::span<const std::uint8_t> ABytes, const TAnsiDecoder& ADecodeAnsi = {});
 
   // The value of AKey in ASection, or ADefault when either is missing.
   std::u16string ReadString(std::u16string_view ASection, std::u16string_view AKey,
@@ -52,7 +57,11 @@ class TIniFile {
   std::vector<TSection> FSections;
 };
 
-// The text of a file's bytes, decoded as the INI reader decodes it.
-std::u16string DecodeTextFile(std::span<const std::uint8_t> ABytes);
+// The text of a file's bytes, decoded as the INI reader decodes it: by its byte-order mark, as
+// UTF-8 when the bytes are valid UTF-8, else with ADecodeAnsi.
+std::u16string DecodeTextFile(std::span<const std::uint8_t> ABytes,
+                              const TAnsiDecoder& ADecodeAnsi = {});
+// Windows-1252, the fallback ANSI decoder.
+std::u16string DecodeWindows1252(std::span<const std::uint8_t> ABytes);
 
 }  // namespace mon

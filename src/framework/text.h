@@ -12,6 +12,9 @@ namespace mon {
 std::u16string Utf8ToUtf16(std::string_view AText);
 std::string Utf16ToUtf8(std::u16string_view AText);
 
+// Windows-1252 (the Western European ANSI code page) to UTF-16: every byte has a character.
+std::u16string Windows1252ToUtf16(std::string_view AText);
+
 // Simple case folding: ASCII and Latin-1 letters. Used where Windows compares names without
 // regard to case (registry keys, INI sections and keys, hardware IDs).
 char16_t FoldCase(char16_t AChar);

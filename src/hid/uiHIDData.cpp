@@ -34,9 +34,11 @@ TuiHIDData::TuiHIDData(TComponent* AOwner, const TPlatform& APlatform)
     : TComponent(AOwner),
       FHid(Required(APlatform.Hid, "Hid")),
       FMainThread(Required(APlatform.MainThread, "MainThread")),
-      FDebug(Required(APlatform.Debug, "Debug")) {
+      FDebug(Required(APlatform.Debug, "Debug")),
+      FClock(Required(APlatform.Clock, "Clock")) {
   FHidGuid = FHid.HidInterfaceClass().value_or(kHidInterfaceClassGuid);
-  FHidDeviceList = LoadIncludeHIDDeviceList(Required(APlatform.Files, "Files"));
+  FHidDeviceList = LoadIncludeHIDDeviceList(Required(APlatform.Files, "Files"),
+                                            Required(APlatform.Locale, "Locale"));
 }
 
 TuiHIDData::~TuiHIDData() {

@@ -85,6 +85,7 @@ class TuiHIDData : public TComponent {
   THidSystem& HidSystem() const { return FHid; }
   TMainThread& MainThread() const { return FMainThread; }
   TDebugOutput& Debug() const { return FDebug; }
+  TClock& Clock() const { return FClock; }
 
  private:
   struct TMatch {
@@ -105,6 +106,7 @@ class TuiHIDData : public TComponent {
   THidSystem& FHid;
   TMainThread& FMainThread;
   TDebugOutput& FDebug;
+  TClock& FClock;
   TGuid FHidGuid;
   std::vector<std::u16string> FHidDeviceList;
 

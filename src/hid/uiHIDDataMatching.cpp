@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/text.h"
+#include "platform/config_file.h"
 
 namespace mon {
 
@@ -27,17 +28,8 @@ std::vector<std::u16string> ReadIncludeHIDDeviceList(const TIniFile& AConfig) {
   return list;
 }
 
-std::vector<std::u16string> LoadIncludeHIDDeviceList(TFileSystem& AFiles) {
-  const std::u16string folder = AFiles.ExecutableFolder();
-  if (folder.empty()) {
-    return {};
-  }
-  const auto bytes =
-      AFiles.ReadWholeFile(IncludeTrailingBackslash(folder) + u"config.ini", kMaxConfigFileBytes);
-  if (!bytes) {
-    return {};
-  }
-  return ReadIncludeHIDDeviceList(TIniFile::Parse(*bytes));
+std::vector<std::u16string> LoadIncludeHIDDeviceList(TFileSystem& AFiles, TLocale& ALocale) {
+  return ReadIncludeHIDDeviceList(LoadConfigFile(AFiles, ALocale));
 }
 
 bool HasHardwareId(const std::vector<std::u16string>& AHardwareIds, std::u16string_view AId) {

@@ -9,14 +9,13 @@
 
 #include "framework/ini_file.h"
 #include "platform/file_system.h"
+#include "platform/locale.h"
 
 namespace mon {
 
 // The include list is read from keys "id1".."id101" of this section.
 inline constexpr std::u16string_view kIncludeHIDDeviceListSection = u"IncludeHIDDeviceList";
 inline constexpr int kMaxIncludeHIDDevices = 101;
-// config.ini is small; a larger file is treated as missing rather than read without bound.
-inline constexpr std::uint64_t kMaxConfigFileBytes = 1u << 20;
 
 // The include list of AConfig: the values of "id1", "id2", ... in order, up to the first key
 // that is missing or empty, at most 101 entries.
@@ -24,7 +23,7 @@ std::vector<std::u16string> ReadIncludeHIDDeviceList(const TIniFile& AConfig);
 
 // The include list of config.ini beside the executable; empty when the file or the section is
 // missing.
-std::vector<std::u16string> LoadIncludeHIDDeviceList(TFileSystem& AFiles);
+std::vector<std::u16string> LoadIncludeHIDDeviceList(TFileSystem& AFiles, TLocale& ALocale);
 
 // True when AHardwareIds holds AId (whole string, any letter case).
 bool HasHardwareId(const std::vector<std::u16string>& AHardwareIds, std::u16string_view AId);

@@ -81,7 +81,7 @@ void TuiHidDeviceReadThread::ReadLoop(const TStopToken& AStop) {
   if (!FDevice || FReport.empty()) {
     return;  // nothing can be read from this interface
   }
-  int failures = 0;
+  std::uint32_t retryPauseMs = 1;
   while (!AStop.StopRequested()) {
     std::fill(FReport.begin(), FReport.end(), std::uint8_t{0});
     const THidReadResult result = FDevice->Read(FReport, AStop);
@@ -99,12 +99,13 @@ void TuiHidDeviceReadThread::ReadLoop(const TStopToken& AStop) {
           DeviceLost(AStop);
           return;
         }
-        if (++failures >= kMaxConsecutiveReadFailures) {
+        if (FHIDData.Clock().SleepUnlessStopped(retryPauseMs, AStop)) {
           return;
         }
+        retryPauseMs = std::min(retryPauseMs * 2, kMaxReadRetryPauseMs);
         break;
       case THidReadStatus::Completed:
-        failures = 0;
+        retryPauseMs = 1;
         // An empty read has no report ID to deliver; a length beyond the buffer cannot be true.
         if (result.Bytes == 0 || result.Bytes > FReport.size()) {
           break;

@@ -18,9 +18,10 @@ namespace mon {
 
 class TuiHIDData;
 
-// After this many failed reads in a row (each re-issued at once) the device is taken as broken
-// and the reader ends, rather than spinning on a read that fails the moment it is issued.
-inline constexpr int kMaxConsecutiveReadFailures = 100;
+// A read that completes with an error is issued again after a pause that doubles with every
+// failure in a row, from 1 ms up to this much, so a device whose reads keep failing is still
+// read (a later report gets through) without spinning; a completed read starts over at 1 ms.
+inline constexpr std::uint32_t kMaxReadRetryPauseMs = 1000;
 
 // The debug text of a reader that lost its device.
 inline constexpr char16_t kDeviceNotConnectedTrace[] =

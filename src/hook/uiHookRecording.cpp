@@ -27,8 +27,10 @@ constexpr std::uint32_t kMacroMaxPauseMs = 2000;
 constexpr std::uint32_t kMaxPauseMs = 65535;
 // The plain keyboard macro and the mouse macro stop growing here, as the extended macro does at
 // its own limit: a recording left running (the mouse macro records every move) must not take
-// memory without bound.
-constexpr std::size_t kMaxMacroEntries = 65536;
+// memory without bound. No person recording a macro gets there: every pointer move of a
+// 1000 Hz mouse adds one entry, and 2^22 entries are 70 minutes of moving it without a pause
+// (about 160 bytes an entry, some 650 MiB at the bound).
+constexpr std::size_t kMaxMacroEntries = std::size_t{1} << 22;
 
 constexpr std::uint8_t kVkLShift = 0xA0;
 constexpr std::uint8_t kVkRShift = 0xA1;
@@ -298,7 +300,11 @@ void TuiHook::RecordComboKey(const TKBDLLHOOKSTRUCT& AEvent, bool& ABlocked) {
 }
 
 void TuiHook::RecordMacroKey(const TKBDLLHOOKSTRUCT& AEvent, bool& ABlocked) {
-  if (!FOnRecordKeyboardMacroKey || FMacroKeyList.Count() >= kMaxMacroEntries) {
+  if (!FOnRecordKeyboardMacroKey) {
+    return;
+  }
+  if (FMacroKeyList.Count() >= kMaxMacroEntries) {
+    ABlocked = true;  // still recording as far as other programs can tell: keys stay blocked
     return;
   }
   const auto time = static_cast<double>(AEvent.time);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -206,7 +207,8 @@ class TMOUSEMacroKeyObject {
 
 // A list of strings, each with an attached object, in insertion order. TPointer says who owns
 // the objects: std::unique_ptr for lists that own them alone, std::shared_ptr for lists whose
-// objects a receiver may keep after the list lets them go.
+// objects a receiver may keep after the list lets them go. Appending never moves the items
+// already there (a hook callback adding to a list of millions must not copy them all).
 template <class TPointer>
 class TStringObjectList {
  public:
@@ -230,7 +232,7 @@ class TStringObjectList {
   void Clear() { FItems.clear(); }
 
  private:
-  std::vector<TItem> FItems;
+  std::deque<TItem> FItems;
 };
 
 using TKeyboardHookObjectList = TStringObjectList<std::unique_ptr<TKeyBoardHookDetailObject>>;

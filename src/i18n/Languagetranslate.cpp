@@ -292,7 +292,15 @@ void TLanguageTranslateEditor::BtnSaveTextListClick() {
     FLang->Original().Add(name);
     SetTableTranslation(table, name, std::u16string(LineValue(line).value_or(u"")));
   }
-  RefreshTranslationGrids();
+  // The edited tab shows its new lines; the other tabs follow the new originals and keep their
+  // unsaved cell edits, as adding a text does.
+  const std::size_t n = OriginalCount();
+  for (std::size_t k = 0; k < FTabs.size(); ++k) {
+    if (FTabs[k].Rows.size() < n) {
+      FTabs[k].Rows.resize(n + kGrowRows);
+    }
+    RewriteRows(FTabs[k], /*AKeepGridEdits=*/k != *FSelectedTab);
+  }
 }
 
 bool TLanguageTranslateEditor::BtnSaveClick() {

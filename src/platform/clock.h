@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/stop_token.h"
+
 namespace mon {
 
 struct TLocalDateTime {
@@ -26,6 +28,9 @@ class TClock {
   virtual TLocalDateTime LocalNow() = 0;
   // Milliseconds since an arbitrary start, wrapping at 2^32 (the system's event-time base).
   virtual std::uint32_t TickCount() = 0;
+  // Sleeps AMilliseconds, or less when AStop is requested meanwhile (not at all when it already
+  // was). True when the stop ended the sleep. Any thread.
+  virtual bool SleepUnlessStopped(std::uint32_t AMilliseconds, const TStopToken& AStop) = 0;
 };
 
 }  // namespace mon

@@ -36,6 +36,9 @@ class TAppWindowEvents {
   virtual void MouseLeave() {}
   // The window is being destroyed (the message loop is ending or the session ends).
   virtual void Destroying() {}
+  // The system ends the user's session (log-off, shut-down): the program should take its normal
+  // way out now. A request to end the session is always agreed to.
+  virtual void SessionEnding() {}
 };
 
 struct TAppWindowOptions {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,12 @@ class TLocale {
 
   // The system's default language ID (GetSystemDefaultLangID).
   virtual std::uint16_t SystemDefaultLangId() = 0;
+
+  // ABytes as text of the system's ANSI code page: the code page of text files without a
+  // byte-order mark, such as config.ini (on Windows MultiByteToWideChar with CP_ACP, as the
+  // system's INI functions read such a file). Bytes the code page does not define become a
+  // replacement character; never fails.
+  virtual std::u16string DecodeAnsiText(std::span<const std::uint8_t> ABytes) = 0;
 };
 
 // A deterministic stand-in for a linguistic order, used where the system offers none: code

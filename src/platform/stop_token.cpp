@@ -1,6 +1,7 @@
 #include "platform/stop_token.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace mon {
 
@@ -67,6 +68,20 @@ TStopCallback::~TStopCallback() {
   if (FState->RunningThread != std::this_thread::get_id()) {
     FState->CallbackDone.wait(lock, [this] { return FState->Running != this; });
   }
+}
+
+bool WaitForStopOrTimeout(const TStopToken& AToken, std::uint32_t ATimeoutMs) {
+  // Declared before the callback: its destructor waits for a callback running elsewhere.
+  std::mutex lock;
+  std::condition_variable woken;
+  bool stopped = false;
+  const TStopCallback onStop(AToken, [&] {
+    std::lock_guard guard(lock);
+    stopped = true;
+    woken.notify_all();
+  });
+  std::unique_lock guard(lock);
+  return woken.wait_for(guard, std::chrono::milliseconds(ATimeoutMs), [&] { return stopped; });
 }
 
 }  // namespace mon

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -75,5 +76,9 @@ class TStopCallback {
   std::shared_ptr<detail::TStopState> FState;
   std::function<void()> FCallback;
 };
+
+// Blocks the calling thread until AToken's stop is requested or ATimeoutMs have passed. True when
+// the stop was requested (also when it already was on entry). Any thread.
+bool WaitForStopOrTimeout(const TStopToken& AToken, std::uint32_t ATimeoutMs);
 
 }  // namespace mon

@@ -33,6 +33,7 @@ TDM::TDM(TComponent* AOwner, TPlatform& APlatform)
     : TDataModule(AOwner),
       FFiles(*APlatform.Files),
       FRegistry(*APlatform.Registry),
+      FLocale(*APlatform.Locale),
       FClock(*APlatform.Clock),
       uiProfileAllSettingInfo(this, FFiles, FRegistry),
       uiProfileGame1(this, FFiles, FRegistry),
@@ -170,8 +171,8 @@ void TDM::LoadGameProfile(int AProfileIndex) {
 }
 
 void TDM::DataModuleCreate(TComponent&) {
-  FOptionsFromConfigFile = LoadOptionsFromConfigFile(FFiles);
-  FOtherConfig = LoadOtherConfig(FFiles);
+  FOptionsFromConfigFile = LoadOptionsFromConfigFile(FFiles, FLocale);
+  FOtherConfig = LoadOtherConfig(FFiles, FLocale);
   DeviceUsageAndPage = kMouseVendorCollection;
   FProfileGroupIndex = 0;
 

@@ -43,11 +43,12 @@ class TDM : public TDataModule {
   // Declared first: the stores below are built with them.
   TFileSystem& FFiles;
   TRegistry& FRegistry;
+  TLocale& FLocale;
   TClock& FClock;
 
  public:
-  // Wires the stores and runs DataModuleCreate. APlatform must provide Files, Clock and Registry
-  // and outlive the module.
+  // Wires the stores and runs DataModuleCreate. APlatform must provide Files, Clock, Registry and
+  // Locale and outlive the module.
   TDM(TComponent* AOwner, TPlatform& APlatform);
   ~TDM() override;
 

@@ -139,6 +139,31 @@ TEST_F(MonitorWindowTest, ProfileSelectionsWriteProfileIdAndTellTheConfigProgram
             (std::vector<std::uint32_t>{kConfigSendTimeoutMs, kConfigSendTimeoutMs}));
 }
 
+TEST_F(MonitorWindowTest, ProfileSelectionsWithoutFolderOrConfigProgramStillDoWhatTheyCan) {
+  // The profile folder was removed meanwhile: it is not created again, the program still told.
+  const std::u16string folder = DM->FOptionsFromConfigFile.ProfileRegFolder;
+  Platform.Registry.DeleteKey(kRegistryCurrentUser, folder);
+  StartConfigProgram();
+  Post(WM_MONITOR_KEY_INDEX, kFirstProfileKeyIndex + 1, 1);
+  EXPECT_FALSE(Platform.Registry.KeyExists(kRegistryCurrentUser, folder));
+  EXPECT_EQ(
+      DeliveredTo(kConfigWindow),
+      (std::vector<TDeliveredMessage>{{kConfigWindow, WM_MONITOR_PROFILE_SWITCHED, 1, 0, true}}));
+
+  // The folder is back but the configuration program has ended: "ProfileID" is written and
+  // nothing is delivered anywhere.
+  Platform.Registry.SetValue(kRegistryCurrentUser, folder, u"other", kRegistryDWord, {0, 0, 0, 0});
+  Platform.Desktop.LiveWindows.clear();
+  Platform.Windows.WindowsByClass.clear();
+  Platform.Desktop.Delivered.clear();
+  Post(WM_MONITOR_KEY_INDEX, kFirstProfileKeyIndex + 3, 1);
+  EXPECT_EQ(ProfileID(), 3u);
+  const std::uint8_t status[7] = {2, 9};
+  Monitor->uiHIDData1Data(u"", u"", STATUS_REPORT_ID, status, 7);
+  EXPECT_TRUE(Platform.Desktop.Delivered.empty());
+  EXPECT_TRUE(Errors.empty());
+}
+
 TEST_F(MonitorWindowTest, TheMuteKeyTogglesOncePerPressAndOtherIndexesDoNothing) {
   StartConfigProgram();
   Bind(3, kFunctionCodeMicrophoneMute);
@@ -213,6 +238,32 @@ TEST_F(MonitorWindowTest, AnArrivalBurstReopensTheDeviceOnceAndReportsAreDispatc
   EXPECT_EQ(DeliveredTo(kConfigWindow),
             (std::vector<TDeliveredMessage>{{kConfigWindow, WM_MONITOR_STATUS_2, 0x2A, 0, false}}));
   Monitor.reset();  // stops the readers before the fakes go
+}
+
+TEST_F(MonitorWindowTest, EachReopenReplacesTheReaderSoAPressTogglesOnce) {
+  Platform.Hid.AddInterface(VendorInterface(kPathA, kIdA));
+  Bind(5, kFunctionCodeMicrophoneMute);
+  for (int arrival = 0; arrival < 2; ++arrival) {
+    Monitor->uiHIDEvent1DeviceArrival(*Monitor);
+    Window().FireTimer(kTimerDeviceArrialId);
+  }
+  ASSERT_TRUE(Platform.Hid.WaitForIdleReaders(kPathA, 1));
+  EXPECT_EQ(Platform.Hid.ReadingHandleCount(kPathA), 1u);
+
+  Platform.Hid.SendReport(kPathA, {KEY_REPORT_ID, 0x20, 0, 0, 0, 0, 0, 0});
+  ASSERT_TRUE(PumpUntil([&] { return Window().PostedCount() > 0; }));
+  ASSERT_TRUE(Platform.Hid.WaitForIdleReaders(kPathA, 1));
+  Window().DeliverPosted();
+  EXPECT_EQ(Platform.Audio.SetMuteCalls, 1);
+  EXPECT_TRUE(Platform.Audio.SystemMuted);
+  Monitor.reset();
+}
+
+TEST_F(MonitorWindowTest, TheEndOfTheLogonEndsTheLoopWithoutTellingTheConfigProgram) {
+  StartConfigProgram();
+  Window().EndSession();
+  EXPECT_TRUE(Platform.Desktop.Terminated);
+  EXPECT_TRUE(DeliveredTo(kConfigWindow).empty());
 }
 
 TEST_F(MonitorWindowTest, TrayClickShowsARunningConfigProgramOrStartsItFromTheMonitorsFolder) {

@@ -12,12 +12,12 @@ using testing::TFakePlatform;
 
 TEST(OptionsTest, WithoutConfigFileEveryOptionHasItsDefault) {
   TFakePlatform platform;
-  const auto options = LoadOptionsFromConfigFile(platform.Files);
+  const auto options = LoadOptionsFromConfigFile(platform.Files, platform.Locale);
   EXPECT_EQ(options.ProfileRegFolder, u"software\\software\\KORVALDZ314GM");
   EXPECT_EQ(options.ProfileFolder, u"Profile");
   EXPECT_EQ(options.ProfileNamePrefix, u"Profile");
   EXPECT_EQ(options.ProfileMacroFolder, u"MacroDB");
-  const auto other = LoadOtherConfig(platform.Files);
+  const auto other = LoadOtherConfig(platform.Files, platform.Locale);
   EXPECT_EQ(other.Nologo, 0);
   EXPECT_EQ(other.OfficialWebsite, u"http://");
   EXPECT_EQ(other.helppagestyle, u"1");
@@ -32,12 +32,12 @@ TEST(OptionsTest, ValuesComeFromConfigIniBesideTheExecutable) {
                              "PROFILEFOLDER = Profiles \r\nprofilePrefix=\"Game \"\r\n"
                              "[OtherConfig]\r\nNoLogo=1\r\nOfficialWebsite=http://example.test/\r\n"
                              "[HelpFiles]\r\na=x\r\nempty=\r\nb=y\r\n[HelpLinks]\r\nhome=h\r\n");
-  const auto options = LoadOptionsFromConfigFile(platform.Files);
+  const auto options = LoadOptionsFromConfigFile(platform.Files, platform.Locale);
   EXPECT_EQ(options.ProfileRegFolder, u"software\\KORVALDZ314GM");
   EXPECT_EQ(options.ProfileFolder, u"Profiles");
   EXPECT_EQ(options.ProfileNamePrefix, u"Game ");
   EXPECT_EQ(options.ProfileMacroFolder, u"MacroDB");
-  const auto other = LoadOtherConfig(platform.Files);
+  const auto other = LoadOtherConfig(platform.Files, platform.Locale);
   EXPECT_EQ(other.Nologo, 1);
   EXPECT_EQ(other.OfficialWebsite, u"http://example.test/");
   using TPairs = std::vector<std::pair<std::u16string, std::u16string>>;
@@ -45,10 +45,38 @@ TEST(OptionsTest, ValuesComeFromConfigIniBesideTheExecutable) {
   EXPECT_EQ(other.HelpLinks.Items(), (TPairs{{u"home", u"h"}}));
 }
 
+TEST(OptionsTest, AConfigFileWithoutByteOrderMarkIsInTheSystemsAnsiCodePage) {
+  // A Chinese system (code page 936): "KV鼠标" is KV CA F3 B1 EA there, which is not UTF-8.
+  TFakePlatform platform;
+  platform.Locale.AnsiDecoder = [](std::span<const std::uint8_t> ABytes) {
+    std::u16string text;
+    for (std::size_t i = 0; i < ABytes.size(); ++i) {
+      const unsigned pair = i + 1 < ABytes.size() ? ABytes[i] << 8 | ABytes[i + 1] : 0;
+      if (pair == 0xCAF3 || pair == 0xB1EA) {
+        text.push_back(pair == 0xCAF3 ? u'鼠' : u'标');
+        ++i;
+      } else {
+        text.push_back(static_cast<char16_t>(ABytes[i]));
+      }
+    }
+    return text;
+  };
+  const std::string gbk = "[options]\r\nProfileRegFolder=KV\xCA\xF3\xB1\xEA\r\n";
+  platform.Files.AddFile(u"C:\\Program\\config.ini", {gbk.begin(), gbk.end()});
+  EXPECT_EQ(LoadOptionsFromConfigFile(platform.Files, platform.Locale).ProfileRegFolder,
+            u"software\\KV鼠标");
+  // The same name in UTF-8 (with or without a byte-order mark) is read as UTF-8 everywhere.
+  platform.Locale.AnsiDecoder = {};
+  platform.Files.AddTextFile(u"C:\\Program\\config.ini",
+                             "[options]\r\nProfileRegFolder=KV鼠标\r\n");
+  EXPECT_EQ(LoadOptionsFromConfigFile(platform.Files, platform.Locale).ProfileRegFolder,
+            u"software\\KV鼠标");
+}
+
 TEST(OptionsTest, ConfigFileInTheWorkingFolderIsNotRead) {
   TFakePlatform platform;
   platform.Files.AddTextFile(u"C:\\Elsewhere\\config.ini", "[options]\nprofileFolder=Wrong\n");
-  EXPECT_EQ(LoadOptionsFromConfigFile(platform.Files).ProfileFolder, u"Profile");
+  EXPECT_EQ(LoadOptionsFromConfigFile(platform.Files, platform.Locale).ProfileFolder, u"Profile");
 }
 
 TEST(NameValueListTest, EmptyValueRemovesAndNamesIgnoreCase) {

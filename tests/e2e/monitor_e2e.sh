@@ -10,7 +10,7 @@
 set -uo pipefail
 monitor_dir=$1 standin=$2 substitutes=$3 feeder=$4 microphone=$5 driver=$6
 work=$(mktemp -d "${MON_WINE_TMP:-/tmp}/e2e.XXXXXX")
-failures=0
+source "$(dirname "$0")/checks.sh"
 pids=()
 
 # The system's audio device enumerator class, pointed at the simulated microphone for this test
@@ -48,21 +48,7 @@ show_state() {
   echo "   and is now: $( [ "$(cat "$work/microphone" 2>/dev/null)" = 1 ] && echo muted || echo not muted)"
 }
 
-check() {  # check NAME COMMAND...: one verdict line per check
-  local name=$1
-  shift
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
 
-# until_true SECONDS COMMAND...: polls COMMAND every 0.1 s
-until_true() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.1
-  done
-}
 
 key=$(printf 'HKCU\\software\\KORVALDZ314GM')
 profile_id_is() { wine reg query "$key" /v ProfileID 2>/dev/null | grep -q "0x$1\b"; }
@@ -76,7 +62,6 @@ windows_of() { driver window-count "$1" | tr -d '\r'; }
 windows_of_is() { [ "$(windows_of "$1")" = "$2" ]; }
 hidden() { ! driver window-visible "$1"; }
 tray_icons_are() { [ "$(driver tray-icon-count | tr -d '\r')" = "$1" ]; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 shot() {  # shot NAME ARGS...: a picture for the demo
   [ -n "${MON_DEMO_SHOTS:-}" ] || return 0
   driver screenshot "$(winepath -w "$MON_DEMO_SHOTS/$1")" "${@:2}" && say "picture: $MON_DEMO_SHOTS/$1"
@@ -222,6 +207,18 @@ pids+=($restarted)
 check "after Exit a new start succeeds" until_true 20 windows_of_is TKORVALDZ314MONMAIN 1
 check "  ... and keeps running" kill -0 "$restarted"
 check "  ... with its tray icon" until_true 10 tray_icons_are 1
+
+say "Windows ends the logon (WM_QUERYENDSESSION, then WM_ENDSESSION)"
+check "the monitor agrees to end the logon" \
+  test "$(driver window-send TKORVALDZ314MONMAIN 17 0 0 | tr -d '\r')" = 1
+driver window-send TKORVALDZ314MONMAIN 22 1 0 >/dev/null
+check "the end of the logon ends the monitor by itself" until_true 10 ended "$restarted"
+check "  ... and its tray icon is gone" until_true 10 tray_icons_are 0
+wine "$work/KORVALDZ314MON.EXE" 2>/dev/null &
+after_logon=$!
+pids+=($after_logon)
+check "a start after the end of the logon runs" until_true 20 windows_of_is TKORVALDZ314MONMAIN 1
+check "  ... and keeps running" kill -0 "$after_logon"
 
 show_state
 echo "$failures failed"

@@ -59,6 +59,9 @@ int TFakeAppWindow::DeliverPosted() {
 
 std::unique_ptr<TAppWindow> TFakeDesktop::CreateAppWindow(const TAppWindowOptions& AOptions,
                                                           TAppWindowEvents& AEvents) {
+  if (FailWindowCreation) {
+    return nullptr;
+  }
   auto window = std::make_unique<TFakeAppWindow>(*this, AEvents, AOptions, FNextHandle++);
   Windows.push_back(window.get());
   return window;

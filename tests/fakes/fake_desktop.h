@@ -55,6 +55,8 @@ class TFakeAppWindow final : public TAppWindow {
   std::uint32_t TimerInterval(std::uint32_t ATimerId) const { return FTimers.at(ATimerId); }
   // Fires a running timer as the system would.
   void FireTimer(std::uint32_t ATimerId);
+  // The system ends the session.
+  void EndSession() { FEvents.SessionEnding(); }
 
   const TAppWindowOptions Options;
   std::u16string Title;
@@ -112,6 +114,8 @@ class TFakeDesktop final : public TDesktop {
     ShellOpens.push_back({AFile, AWorkingFolder, AShow});
   }
 
+  // The system refuses to create windows.
+  bool FailWindowCreation = false;
   // Other programs' windows that answer; messages to any other handle are not delivered.
   std::set<TWindowHandle> LiveWindows;
   std::vector<TDeliveredMessage> Delivered;

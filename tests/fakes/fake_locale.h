@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ini_file.h"
 #include "platform/locale.h"
 
 namespace mon::testing {
@@ -49,6 +50,11 @@ class TFakeLocale final : public TLocale {
   std::optional<std::u16string> LocaleInfo(TLcid ALcid, TLocaleInfoType AType) override;
   std::vector<TLcid> SupportedLocales() override;
   std::uint16_t SystemDefaultLangId() override { return SystemLangId; }
+  // Windows-1252 unless a test gives the system another ANSI code page.
+  std::u16string DecodeAnsiText(std::span<const std::uint8_t> ABytes) override {
+    return AnsiDecoder ? AnsiDecoder(ABytes) : DecodeWindows1252(ABytes);
+  }
+  TAnsiDecoder AnsiDecoder;
 
   // The entry of ALcid, or nullptr.
   TFakeLocaleEntry* Find(TLcid ALcid);

@@ -3,6 +3,7 @@
 // audio system, an in-memory registry (fake_registry.h) and a fixed set of locales.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -58,12 +59,21 @@ class TMemoryFileSystem final : public TFileSystem {
   bool FFailWrites = false;
 };
 
+// Time moves only when the test sets it; sleeps return at once (unless AStop is set), are
+// recorded and move the tick on.
 class TManualClock final : public TClock {
  public:
   TLocalDateTime Now;
-  std::uint32_t Tick = 0;
+  std::atomic<std::uint32_t> Tick = 0;
   TLocalDateTime LocalNow() override { return Now; }
   std::uint32_t TickCount() override { return Tick; }
+  bool SleepUnlessStopped(std::uint32_t AMilliseconds, const TStopToken& AStop) override;
+  // The sleeps so far, in order. Any thread.
+  std::vector<std::uint32_t> Sleeps() const;
+
+ private:
+  mutable std::mutex FLock;
+  std::vector<std::uint32_t> FSleeps;
 };
 
 class TFakeWindowSystem final : public TWindowSystem {

@@ -155,6 +155,18 @@ std::optional<TMemoryRegistry::TValue> TMemoryRegistry::Value(TRegistryRoot ARoo
   return found->second;
 }
 
+void TMemoryRegistry::DeleteKey(TRegistryRoot ARoot, const std::u16string& APath) {
+  const auto name = KeyName(ARoot, APath);
+  if (!name) {
+    return;
+  }
+  std::lock_guard lock(FLock);
+  const std::u16string below = *name + u'\\';
+  std::erase_if(FKeys, [&](const auto& AKey) {
+    return AKey.first == *name || AKey.first.starts_with(below);
+  });
+}
+
 bool TMemoryRegistry::KeyExists(TRegistryRoot ARoot, const std::u16string& APath) const {
   const auto name = KeyName(ARoot, APath);
   std::lock_guard lock(FLock);

@@ -29,6 +29,8 @@ class TMemoryRegistry final : public TRegistry {
   std::optional<TValue> Value(TRegistryRoot ARoot, const std::u16string& APath,
                               const std::u16string& AName) const;
   bool KeyExists(TRegistryRoot ARoot, const std::u16string& APath) const;
+  // Removes the key with its values and every key below it (as another program may).
+  void DeleteKey(TRegistryRoot ARoot, const std::u16string& APath);
   // Number of values in the key; 0 when the key is missing.
   std::size_t ValueCount(TRegistryRoot ARoot, const std::u16string& APath) const;
 

@@ -41,15 +41,16 @@ TEST(IncludeListTest, TakesAtMost101EntriesAndNeverKey102) {
 
 TEST(IncludeListTest, ComesFromConfigIniBesideTheExecutable) {
   testing::TMemoryFileSystem files(u"C:\\Monitor\\");
-  EXPECT_TRUE(LoadIncludeHIDDeviceList(files).empty());  // no file: no filter
+  testing::TFakeLocale locale;
+  EXPECT_TRUE(LoadIncludeHIDDeviceList(files, locale).empty());  // no file: no filter
   files.AddTextFile(u"C:\\Monitor\\config.ini",
                     "[options]\nx=1\n[IncludeHIDDeviceList]\nid1=HID\\VID_1234&PID_5678\n");
-  EXPECT_EQ(LoadIncludeHIDDeviceList(files),
+  EXPECT_EQ(LoadIncludeHIDDeviceList(files, locale),
             (std::vector<std::u16string>{u"HID\\VID_1234&PID_5678"}));
   // A config.ini elsewhere is not ours.
   testing::TMemoryFileSystem other(u"C:\\Elsewhere\\");
   other.AddTextFile(u"C:\\Monitor\\config.ini", "[IncludeHIDDeviceList]\nid1=X\n");
-  EXPECT_TRUE(LoadIncludeHIDDeviceList(other).empty());
+  EXPECT_TRUE(LoadIncludeHIDDeviceList(other, locale).empty());
 }
 
 const std::vector<std::u16string> kIds = {u"HID\\VID_1234&PID_5678&MI_01&Col02",

@@ -2,6 +2,7 @@
 // device loss, stopping, and reports of the wrong length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "hid_test_support.h"
@@ -288,20 +289,28 @@ TEST_F(HidReaderTest, DeviceLossRaisesOnDeviceNotConnectedOnceOnTheReaderThread)
   }
 }
 
-TEST_F(HidReaderTest, OtherReadErrorsAreRetriedButNotForever) {
+TEST_F(HidReaderTest, OtherReadErrorsAreRetriedWithAGrowingPauseAndNeverGivenUp) {
   Platform.Hid.AddInterface(VendorInterface(kPathA, kIdA));
   TuiHIDData hid(nullptr, Platform.Platform());
   hid.SetOnData(Recorder());
   Start(hid);
-  Platform.Hid.FailNextRead(kPathA, 31);
-  SendAndDeliver(kPathA, Report(0x07, {0x01}), 1);
-  EXPECT_EQ(hid.ReaderCount(), 1u);
-  // A device whose every read fails is given up instead of spun on.
-  for (int i = 0; i < kMaxConsecutiveReadFailures; ++i) {
+  // A device whose reads keep failing is still read: the report after 1000 failures arrives.
+  for (int i = 0; i < 1000; ++i) {
     Platform.Hid.FailNextRead(kPathA, 31);
   }
-  ASSERT_TRUE(Platform.Hid.WaitForReadingHandles(kPathA, 0));
-  EXPECT_TRUE(PumpUntil([&] { return hid.ReaderCount() == 0; }));
+  SendAndDeliver(kPathA, Report(0x07, {0x01}), 1);
+  EXPECT_EQ(hid.ReaderCount(), 1u);
+  // ... without spinning: one pause per failure, doubling from 1 ms, then 1 s each.
+  const std::vector<std::uint32_t> sleeps = Platform.Clock.Sleeps();
+  ASSERT_EQ(sleeps.size(), 1000u);
+  EXPECT_EQ(std::vector<std::uint32_t>(sleeps.begin(), sleeps.begin() + 11),
+            (std::vector<std::uint32_t>{1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1000}));
+  EXPECT_TRUE(std::all_of(sleeps.begin() + 10, sleeps.end(),
+                          [](std::uint32_t APause) { return APause == kMaxReadRetryPauseMs; }));
+  // A completed read starts the pauses over.
+  Platform.Hid.FailNextRead(kPathA, 31);
+  SendAndDeliver(kPathA, Report(0x07, {0x02}), 2);
+  EXPECT_EQ(Platform.Clock.Sleeps().back(), 1u);
 }
 
 TEST_F(HidReaderTest, EmptyOversizedAndOverclaimedReadsAreNotDelivered) {

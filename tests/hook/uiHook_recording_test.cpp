@@ -430,6 +430,19 @@ TEST_F(TMouseMacroTest, PositionIsTheLow16BitsAndLongPausesAreCapped) {
   EXPECT_EQ(Seen[0], "0 b0 s0 65535,7 t71000 [70000] ms");  // the text keeps the real pause
 }
 
+TEST_F(TMouseMacroTest, MoreThanAMinuteOfPointerMovesStillLeavesRoomForTheClick) {
+  // 70 s of moving a 1000 Hz mouse: one pause entry per move.
+  for (std::uint32_t time = 1; time <= 70000; ++time) {
+    Mouse(kMsgMouseMove, time, static_cast<std::int32_t>(time % 640), 7);
+  }
+  Mouse(kMsgLButtonDown, 70001, 3, 4);
+  const auto& list = Hook->MouseMacroKeyList();
+  ASSERT_EQ(list.Count(), 70001u);
+  const TMOUSEMACROKEY& click = list.Objects(list.Count() - 1)->FMOUSEMacroKey;
+  EXPECT_EQ(click.MouseButton, TMouseButtons::LCLICK);
+  EXPECT_EQ(list.Strings(list.Count() - 1), u"70000");
+}
+
 TEST_F(TMouseMacroTest, StopKeepsTheListUntilTheNextRecording) {
   Mouse(kMsgLButtonDown, 1000);
   std::size_t handed = 0;

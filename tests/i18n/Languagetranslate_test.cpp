@@ -217,6 +217,20 @@ TEST_F(LanguageTranslateTest, TextListSaveWithANamedValueAndAnEmptyValue) {
   EXPECT_EQ(editor->Tabs()[1].Rows[1].Translation, u"Cherry");
 }
 
+TEST_F(LanguageTranslateTest, TextListSaveKeepsUnsavedEditsOfTheOtherTabs) {
+  auto language = MakeLanguage(
+      {u"Apple\r\nBanana\r\n", {{u"0407", u"Apple=Apfel\r\n"}, {u"0409", u"Apple=Apple\r\n"}}});
+  auto editor = MakeEditor(*language);
+  ASSERT_TRUE(editor->SetTranslation(0, 1, u"Banane"));  // German, not saved yet
+  editor->SelectTab(1);                                  // English
+  ASSERT_TRUE(editor->SpeedButton2Click());
+  editor->MemoLines.push_back(u"Cherry=Cherry");
+  editor->BtnSaveTextListClick();
+  EXPECT_EQ(editor->Tabs()[0].Rows[1].Translation, u"Banane");
+  ASSERT_TRUE(editor->BtnSaveClick());
+  EXPECT_EQ(language->FindLanguageTable(u"0407")->ValueOf(u"Banana"), u"Banane");
+}
+
 TEST_F(LanguageTranslateTest, AddedEditedLanguageRoundTripsThroughUiLocal) {
   auto language = MakeLanguage(
       {u"Apple\r\nBanana\r\n", {{u"CH", u"Apple=X\r\n"}, {u"0409", u"Apple=Apple!\r\n"}}});

@@ -38,6 +38,7 @@ class ProfileManagerWin32Test : public ::testing::Test {
     Platform.Files = &Files;
     Platform.Clock = &Clock;
     Platform.Registry = &Registry;
+    Platform.Locale = &Locale;
   }
   ~ProfileManagerWin32Test() override {
     DM.reset();
@@ -89,6 +90,7 @@ class ProfileManagerWin32Test : public ::testing::Test {
   std::wstring KeyPath;
   testing::TMemoryFileSystem Files;
   testing::TManualClock Clock;
+  testing::TFakeLocale Locale;
   win32::TWin32Registry Registry;
   TPlatform Platform;
   std::unique_ptr<TDM> DM;

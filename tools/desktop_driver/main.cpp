@@ -14,6 +14,8 @@
 //   desktop_driver window-hide CLASS       hides the windows of CLASS
 //   desktop_driver window-click CLASS X Y  left-clicks the visible window of CLASS at X, Y of its
 //                                          client area
+//   desktop_driver window-send CLASS MSG WPARAM LPARAM   sends a message (decimal numbers) to the
+//                                          first window of CLASS and prints what it returned
 //   desktop_driver screenshot FILE         saves the screen as a PNG
 //   desktop_driver screenshot FILE menu    ... only the open popup menu and the tray window
 //   desktop_driver screenshot FILE window CLASS   ... only the visible window of CLASS
@@ -293,6 +295,20 @@ int HideWindowsOfClass(const wchar_t* AClass) {
   return windows.empty() ? 1 : 0;
 }
 
+int SendToWindowOfClass(const wchar_t* AClass, UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
+  const std::vector<HWND> windows = TopLevelWindows(AClass);
+  if (windows.empty()) {
+    return 1;
+  }
+  DWORD_PTR result = 0;
+  if (::SendMessageTimeoutW(windows.front(), AMessage, AWParam, ALParam, SMTO_ABORTIFHUNG, kWaitMs,
+                            &result) == 0) {
+    return 1;
+  }
+  std::printf("%lld\n", static_cast<long long>(result));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int AArgc, wchar_t** AArgv) {
@@ -325,6 +341,11 @@ int wmain(int AArgc, wchar_t** AArgv) {
   if (command == L"window-click" && AArgc == 5) {
     return ClickInWindow(AArgv[2], static_cast<int>(std::wcstol(AArgv[3], nullptr, 10)),
                          static_cast<int>(std::wcstol(AArgv[4], nullptr, 10)));
+  }
+  if (command == L"window-send" && AArgc == 6) {
+    return SendToWindowOfClass(AArgv[2], static_cast<UINT>(std::wcstoul(AArgv[3], nullptr, 10)),
+                               static_cast<WPARAM>(std::wcstoull(AArgv[4], nullptr, 10)),
+                               static_cast<LPARAM>(std::wcstoll(AArgv[5], nullptr, 10)));
   }
   if (command == L"window-hide" && AArgc == 3) {
     return HideWindowsOfClass(AArgv[2]);

@@ -24,6 +24,10 @@ class TPosixLocale final : public TLocale {
   std::vector<TLcid> SupportedLocales() override;
   // The language ID of the user's locale: there is no separate system setting to read.
   std::uint16_t SystemDefaultLangId() override { return static_cast<std::uint16_t>(FUserLcid); }
+  // The Windows ANSI code page of the user's locale (936 for zh_CN, 1251 for ru, 1252 for most
+  // Western locales), through iconv: a config.ini brought from a Windows system of the same
+  // language reads as it did there.
+  std::u16string DecodeAnsiText(std::span<const std::uint8_t> ABytes) override;
 
   // The LCID a locale name such as "zh_CN.UTF-8" or "de" maps to.
   static TLcid LcidOfLocaleName(const char* ALocaleName);

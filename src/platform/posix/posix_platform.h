@@ -15,6 +15,9 @@ class TPosixClock final : public TClock {
  public:
   TLocalDateTime LocalNow() override;
   std::uint32_t TickCount() override;
+  bool SleepUnlessStopped(std::uint32_t AMilliseconds, const TStopToken& AStop) override {
+    return WaitForStopOrTimeout(AStop, AMilliseconds);
+  }
 };
 
 // Debug traces go to standard error.

@@ -12,6 +12,9 @@ class TWin32Clock final : public TClock {
  public:
   TLocalDateTime LocalNow() override;
   std::uint32_t TickCount() override;
+  bool SleepUnlessStopped(std::uint32_t AMilliseconds, const TStopToken& AStop) override {
+    return WaitForStopOrTimeout(AStop, AMilliseconds);
+  }
 };
 
 class TWin32WindowSystem final : public TWindowSystem {

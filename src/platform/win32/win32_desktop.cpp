@@ -169,6 +169,13 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
     case WM_CLOSE:
       Hide();  // the panel only hides; the monitor ends through its menu
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // nothing to ask the user: the logon may end
+    case WM_ENDSESSION:
+      if (AWParam != FALSE) {
+        FEvents.SessionEnding();
+      }
+      return 0;
     case WM_DESTROY:
       FEvents.Destroying();
       return 0;

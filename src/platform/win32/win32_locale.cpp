@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -114,6 +115,23 @@ std::vector<TLcid> TWin32Locale::SupportedLocales() {
 
 std::uint16_t TWin32Locale::SystemDefaultLangId() {
   return ::GetSystemDefaultLangID();
+}
+
+std::u16string TWin32Locale::DecodeAnsiText(std::span<const std::uint8_t> ABytes) {
+  if (ABytes.empty() || ABytes.size() > static_cast<std::size_t>(INT_MAX)) {
+    return {};
+  }
+  const auto* bytes = reinterpret_cast<const char*>(ABytes.data());
+  const int length = static_cast<int>(ABytes.size());
+  // First the length, then the text: at most one UTF-16 unit per byte.
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
+  if (units <= 0) {
+    return {};
+  }
+  std::wstring text(static_cast<std::size_t>(units), L'\0');
+  const int written = ::MultiByteToWideChar(CP_ACP, 0, bytes, length, text.data(), units);
+  text.resize(static_cast<std::size_t>(std::max(written, 0)));
+  return FromWide(text);
 }
 
 }  // namespace mon::win32

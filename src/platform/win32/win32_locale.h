@@ -12,6 +12,7 @@ class TWin32Locale final : public TLocale {
   std::optional<std::u16string> LocaleInfo(TLcid ALcid, TLocaleInfoType AType) override;
   std::vector<TLcid> SupportedLocales() override;
   std::uint16_t SystemDefaultLangId() override;
+  std::u16string DecodeAnsiText(std::span<const std::uint8_t> ABytes) override;
 };
 
 }  // namespace mon::win32

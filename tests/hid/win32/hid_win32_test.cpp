@@ -26,6 +26,7 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hid_system.h"
 #include "platform/win32/win32_hidden_window.h"
+#include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_main_thread.h"
 
 namespace mon::win32 {
@@ -90,12 +91,16 @@ LONG Counter(const wchar_t* AModule, const char* AName) {
 struct TServices {
   TServices() {
     Platform.Files = &Files;
+    Platform.Clock = &Clock;
+    Platform.Locale = &Locale;
     Platform.Debug = &Debug;
     Platform.MainThread = &MainThread;
     Platform.HiddenWindows = &Windows;
     Platform.Hid = &Hid;
   }
   TWin32FileSystem Files;
+  TWin32Clock Clock;
+  TWin32Locale Locale;
   TWin32DebugOutput Debug;
   TWin32MainThread MainThread;
   TWin32HiddenWindowFactory Windows;

@@ -1,0 +1,22 @@
+# Verdicts and waits shared by the end-to-end scripts. Source it; it counts in $failures.
+failures=0
+
+# check NAME COMMAND...: one verdict line per check
+check() {
+  local name=$1
+  shift
+  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
+}
+
+# until_true SECONDS COMMAND...: polls COMMAND every 0.1 s
+until_true() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+
+# ended PID: the process is gone
+ended() { ! kill -0 "$1" 2>/dev/null; }
