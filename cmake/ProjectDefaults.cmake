@@ -1,10 +1,13 @@
 # Compiler settings shared by every target of ours (not by third-party code such as GoogleTest).
 
-# ccache, when the machine has it: a fresh clone on the same machine (CI) reuses earlier builds.
+# ccache, when the machine has it: a fresh clone on the same machine (CI) reuses earlier builds,
+# wherever it is checked out (paths below the source folder are hashed relative to it).
 find_program(MON_CCACHE ccache)
 if(MON_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
-  set(CMAKE_C_COMPILER_LAUNCHER ${MON_CCACHE})
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${MON_CCACHE})
+  set(MON_CCACHE_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR}
+                          CCACHE_NOHASHDIR=1 ${MON_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${MON_CCACHE_LAUNCHER})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${MON_CCACHE_LAUNCHER})
 endif()
 
 if(MON_SANITIZE)

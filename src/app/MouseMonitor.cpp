@@ -42,10 +42,10 @@ std::unique_ptr<TAppWindow> CreateMainWindow(TDesktop& ADesktop, TAppWindowEvent
 TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatform, TDM& ADM)
     : TForm(AOwner),
       FPlatform(APlatform),
-      FDesktop(*APlatform.Desktop),
+      FDesktop(APlatform.Desktop),
       FDM(ADM),
       FWindow(CreateMainWindow(FDesktop, *this)),
-      FMicrophone(*APlatform.Audio, *APlatform.MessageBox),
+      FMicrophone(APlatform.Audio, APlatform.MessageBox),
       FAboutPanel(this, LoadAboutPanelImages(),
                   [](const std::u16string& AText) { return TranslateText(AText); }),
       uiHook1(this, APlatform),
@@ -57,7 +57,7 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       Exit1(&MyPopupMenu),
       uiHIDData1(this, APlatform),
       TimerDeviceArrial(this, *FWindow, kTimerDeviceArrialId),
-      uiHIDEvent1(this, *APlatform.HiddenWindows),
+      uiHIDEvent1(this, APlatform.HiddenWindows),
       FAboutPanelTexts(FAboutPanel) {
   SetName(u"KORVALDZ314MONMAIN");
   FAboutPanel.SetName(u"vgScene1");
@@ -100,11 +100,13 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
   TimerDeviceArrial.OnTimer = [this](TComponent& ASender) { TimerDeviceArrialTimer(ASender); };
   uiHIDEvent1.OnDeviceArrival = [this](TComponent& ASender) { uiHIDEvent1DeviceArrival(ASender); };
 
+  FWindow->ShowScene(&FAboutPanel);
   TrayIcon1.SetVisible(true);
   FormCreate(*this);
 }
 
 TKORVALDZ314MONMAIN::~TKORVALDZ314MONMAIN() {
+  FWindow->ShowScene(nullptr);
   UnregisterTranslatedScene(FAboutPanelTexts);
   FormDestroy(*this);
   TrayIcon1.SetVisible(false);
@@ -133,8 +135,8 @@ void TKORVALDZ314MONMAIN::InitializeMonitor() {
 
 void TKORVALDZ314MONMAIN::LoadTrayIcon() {
   const std::u16string path =
-      IncludeTrailingBackslash(FPlatform.Files->ExecutableFolder()) + kTrayIconRelativePath;
-  if (FPlatform.Files->FileExists(path)) {
+      IncludeTrailingBackslash(FPlatform.Files.ExecutableFolder()) + kTrayIconRelativePath;
+  if (FPlatform.Files.FileExists(path)) {
     TrayIcon1.SetIconFile(path);
   } else {
     TrayIcon1.SetIconFile(std::nullopt);
@@ -142,7 +144,7 @@ void TKORVALDZ314MONMAIN::LoadTrayIcon() {
 }
 
 void TKORVALDZ314MONMAIN::LoadIncludeHidDeviceList() {
-  FIncludeHidDeviceList = LoadIncludeHIDDeviceList(*FPlatform.Files, *FPlatform.Locale);
+  FIncludeHidDeviceList = LoadIncludeHIDDeviceList(FPlatform.Files, FPlatform.Locale);
 }
 
 void TKORVALDZ314MONMAIN::ApplyLanguageAndTrayTexts() {
@@ -177,13 +179,13 @@ void TKORVALDZ314MONMAIN::Config1Click(TComponent&) {
 }
 
 void TKORVALDZ314MONMAIN::ShowOrLaunchConfig() {
-  const TWindowHandle config = FindConfigWindow(*FPlatform.Windows);
+  const TWindowHandle config = FindConfigWindow(FPlatform.Windows);
   if (config != 0) {
     FDesktop.ShowAndForeground(config);
     return;
   }
   // Started by its full path, so the monitor's own working folder never matters.
-  const std::u16string folder = FPlatform.Files->ExecutableFolder();
+  const std::u16string folder = FPlatform.Files.ExecutableFolder();
   FDesktop.ShellOpen(IncludeTrailingBackslash(folder) + CFG_EXE_NAME, folder, 0,
                      TShowCommand::Show);
 }
@@ -195,7 +197,7 @@ void TKORVALDZ314MONMAIN::About1Click(TComponent&) {
 }
 
 void TKORVALDZ314MONMAIN::Exit1Click(TComponent&) {
-  FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), WM_MONITOR_EXIT, 0, 0);
+  FDesktop.PostToWindow(FindConfigWindow(FPlatform.Windows), WM_MONITOR_EXIT, 0, 0);
   FDesktop.Terminate();
 }
 
@@ -222,14 +224,13 @@ void TKORVALDZ314MONMAIN::uiHIDData1Data(const std::u16string&, const std::u16st
   switch (action.Kind) {
     case TReportAction::TKind::PostKeyIndexToSelf:
       if (ReportID == KEY_REPORT_ID) {
-        FPlatform.Debug->Write(u"KeyIndex = " +
-                               IntToText(static_cast<std::int64_t>(action.WParam)) +
-                               u" postmessage record!");
+        FPlatform.Debug.Write(u"KeyIndex = " + IntToText(static_cast<std::int64_t>(action.WParam)) +
+                              u" postmessage record!");
       }
       FWindow->PostToSelf(action.Message, action.WParam, 1);
       break;
     case TReportAction::TKind::PostToConfig:
-      FDesktop.PostToWindow(FindConfigWindow(*FPlatform.Windows), action.Message, action.WParam, 0);
+      FDesktop.PostToWindow(FindConfigWindow(FPlatform.Windows), action.Message, action.WParam, 0);
       break;
     case TReportAction::TKind::None:
       break;
@@ -237,7 +238,7 @@ void TKORVALDZ314MONMAIN::uiHIDData1Data(const std::u16string&, const std::u16st
 }
 
 void TKORVALDZ314MONMAIN::WMMonitorKeyIndex(std::uintptr_t AWParam, std::intptr_t ALParam) {
-  const TWindowHandle config = FindConfigWindow(*FPlatform.Windows);
+  const TWindowHandle config = FindConfigWindow(FPlatform.Windows);
   const TKeyIndexAction action = ClassifyKeyIndex(AWParam);
   switch (action.Kind) {
     case TKeyIndexAction::TKind::SelectProfile:
@@ -266,8 +267,8 @@ void TKORVALDZ314MONMAIN::DispatchButtonFunction(int, int AFunctionCode, std::in
 
 bool TKORVALDZ314MONMAIN::WriteProfileID(std::int32_t AValue) {
   auto key =
-      FPlatform.Registry->OpenKey(kRegistryCurrentUser, FDM.FOptionsFromConfigFile.ProfileRegFolder,
-                                  /*ACreate=*/false, TRegistryAccess::ReadWrite);
+      FPlatform.Registry.OpenKey(kRegistryCurrentUser, FDM.FOptionsFromConfigFile.ProfileRegFolder,
+                                 /*ACreate=*/false, TRegistryAccess::ReadWrite);
   if (!key) {
     return false;
   }
@@ -319,7 +320,7 @@ void TKORVALDZ314MONMAIN::TimerDeviceArrialTimer(TComponent&) {
   ReopenDevice();
 }
 
-void TKORVALDZ314MONMAIN::TimerFired(std::uint32_t ATimerId) {
+void TKORVALDZ314MONMAIN::TimerFired(std::uintptr_t ATimerId) {
   TimerDeviceArrial.Fired(ATimerId);
 }
 

@@ -28,7 +28,7 @@ namespace mon {
 // responsive program answers at once, a hung one must not freeze the monitor.
 inline constexpr std::uint32_t kConfigSendTimeoutMs = 3000;
 inline constexpr std::uint32_t kDeviceArrivalDelayMs = 1500;
-inline constexpr std::uint32_t kTimerDeviceArrialId = 1;
+inline constexpr std::uintptr_t kTimerDeviceArrialId = 1;
 inline constexpr char16_t kProfileIdValueName[] = u"ProfileID";
 inline constexpr char16_t kTrayIconRelativePath[] = u"images\\0409\\icons\\logo.ico";
 
@@ -115,7 +115,7 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
   // TAppWindowEvents
   bool HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
                         std::intptr_t ALParam) override;
-  void TimerFired(std::uint32_t ATimerId) override;
+  void TimerFired(std::uintptr_t ATimerId) override;
   void SessionEnding() override;
 };
 

@@ -4,7 +4,7 @@
 
 namespace mon {
 
-TTimer::TTimer(TComponent* AOwner, TAppWindow& AWindow, std::uint32_t ATimerId)
+TTimer::TTimer(TComponent* AOwner, TMessageWindow& AWindow, std::uintptr_t ATimerId)
     : TComponent(AOwner), FWindow(AWindow), FTimerId(ATimerId) {}
 
 TTimer::~TTimer() {
@@ -29,7 +29,7 @@ void TTimer::SetInterval(std::uint32_t AValue) {
   }
 }
 
-bool TTimer::Fired(std::uint32_t ATimerId) {
+bool TTimer::Fired(std::uintptr_t ATimerId) {
   if (ATimerId != FTimerId) {
     return false;
   }

@@ -15,7 +15,7 @@ namespace mon {
 // A window timer; disabling and enabling again starts the interval anew.
 class TTimer : public TComponent {
  public:
-  TTimer(TComponent* AOwner, TAppWindow& AWindow, std::uint32_t ATimerId);
+  TTimer(TComponent* AOwner, TMessageWindow& AWindow, std::uintptr_t ATimerId);
   ~TTimer() override;
   std::u16string ClassName() const override { return u"TTimer"; }
 
@@ -23,16 +23,16 @@ class TTimer : public TComponent {
   void SetEnabled(bool AValue);
   std::uint32_t Interval() const { return FInterval; }
   void SetInterval(std::uint32_t AValue);
-  std::uint32_t TimerId() const { return FTimerId; }
+  std::uintptr_t TimerId() const { return FTimerId; }
 
   TNotifyEvent OnTimer;
 
   // Called by the window when its timer ATimerId fires; false when it is not this timer's.
-  bool Fired(std::uint32_t ATimerId);
+  bool Fired(std::uintptr_t ATimerId);
 
  private:
-  TAppWindow& FWindow;
-  std::uint32_t FTimerId;
+  TMessageWindow& FWindow;
+  std::uintptr_t FTimerId;
   std::uint32_t FInterval = 1000;
   bool FEnabled = false;
 };

@@ -11,8 +11,8 @@
 
 namespace mon {
 
-int RunMonitorProgram(TPlatform& APlatform, const TAttachMainWindowViews& AAttachViews) {
-  auto instance = TSingleInstance::Acquire(*APlatform.Mutexes, MON_MAIN_CLASS);
+int RunMonitorProgram(TPlatform& APlatform) {
+  auto instance = TSingleInstance::Acquire(APlatform.Mutexes, MON_MAIN_CLASS);
   if (!instance) {
     return 0;  // another monitor runs in this logon
   }
@@ -21,8 +21,8 @@ int RunMonitorProgram(TPlatform& APlatform, const TAttachMainWindowViews& AAttac
   application.MainFormOnTaskBar = false;
   application.ShowMainForm = false;
   application.OnException = [&APlatform](const std::u16string& AMessage) {
-    APlatform.Debug->Write(AMessage);
-    APlatform.MessageBox->ShowMessageBox(AMessage, Application()->Title(), TMessageBoxIcon::Error);
+    APlatform.Debug.Write(AMessage);
+    APlatform.MessageBox.ShowMessageBox(AMessage, Application()->Title(), TMessageBoxIcon::Error);
   };
 
   // The language in force is process-wide and holds on to APlatform's locale: it goes when the
@@ -34,11 +34,7 @@ int RunMonitorProgram(TPlatform& APlatform, const TAttachMainWindowViews& AAttac
   try {
     TDM dataModule(nullptr, APlatform);
     TKORVALDZ314MONMAIN mainWindow(&application, APlatform, dataModule);
-    int exitCode = 0;
-    {
-      const std::shared_ptr<void> views = AAttachViews ? AAttachViews(mainWindow) : nullptr;
-      exitCode = APlatform.Desktop->RunMessageLoop();
-    }
+    const int exitCode = APlatform.Desktop.RunMessageLoop();
     instance->Release();
     return exitCode;
   } catch (...) {

@@ -12,14 +12,6 @@ namespace mon {
 
 namespace {
 
-template <class T>
-T& Required(T* AService, const char* AName) {
-  if (AService == nullptr) {
-    throw std::invalid_argument(std::string("TuiHIDData needs the platform service ") + AName);
-  }
-  return *AService;
-}
-
 // A feature transfer as the operation's result: 0, or the error (never 0 for a failure).
 std::uint32_t FeatureResult(const THidTransfer& ATransfer) {
   if (ATransfer.Ok) {
@@ -32,13 +24,12 @@ std::uint32_t FeatureResult(const THidTransfer& ATransfer) {
 
 TuiHIDData::TuiHIDData(TComponent* AOwner, const TPlatform& APlatform)
     : TComponent(AOwner),
-      FHid(Required(APlatform.Hid, "Hid")),
-      FMainThread(Required(APlatform.MainThread, "MainThread")),
-      FDebug(Required(APlatform.Debug, "Debug")),
-      FClock(Required(APlatform.Clock, "Clock")) {
+      FHid(APlatform.Hid),
+      FMainThread(APlatform.MainThread),
+      FDebug(APlatform.Debug),
+      FClock(APlatform.Clock) {
   FHidGuid = FHid.HidInterfaceClass().value_or(kHidInterfaceClassGuid);
-  FHidDeviceList = LoadIncludeHIDDeviceList(Required(APlatform.Files, "Files"),
-                                            Required(APlatform.Locale, "Locale"));
+  FHidDeviceList = LoadIncludeHIDDeviceList(APlatform.Files, APlatform.Locale);
 }
 
 TuiHIDData::~TuiHIDData() {

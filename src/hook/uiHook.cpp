@@ -39,17 +39,13 @@ void TuiHook::LoadLibraryOnce() {
   // Only the copy beside the executable: never the current folder or the search path, where a
   // planted library would run inside the user's logon. When another component of this process
   // has loaded the library already, this one shares it.
-  const std::u16string folder =
-      FPlatform.Files != nullptr ? FPlatform.Files->ExecutableFolder() : std::u16string();
+  const std::u16string folder = FPlatform.Files.ExecutableFolder();
   const std::u16string path =
       folder.empty() ? std::u16string() : IncludeTrailingBackslash(folder) + kLibraryFileName;
-  const THookLibraryLoad result = FPlatform.Libraries != nullptr
-                                      ? THookLibrary::Acquire(*FPlatform.Libraries, path)
-                                      : THookLibraryLoad::NotFound;
+  const THookLibraryLoad result = THookLibrary::Acquire(FPlatform.Libraries, path);
   FDLLLoaded = result == THookLibraryLoad::Loaded;
-  if (result == THookLibraryLoad::NotFound && FPlatform.MessageBox != nullptr) {
-    FPlatform.MessageBox->ShowMessageBox(kLibraryMissingText, kErrorCaption,
-                                         TMessageBoxIcon::Error);
+  if (result == THookLibraryLoad::NotFound) {
+    FPlatform.MessageBox.ShowMessageBox(kLibraryMissingText, kErrorCaption, TMessageBoxIcon::Error);
   }
 }
 

@@ -229,7 +229,7 @@ void TuiHook::RecordComboKey(const TKBDLLHOOKSTRUCT& AEvent, bool& ABlocked) {
   }
 
   const auto down = [this](std::uint8_t AVirtualKey) {
-    return FPlatform.Keyboard != nullptr && FPlatform.Keyboard->IsKeyDown(AVirtualKey);
+    return FPlatform.Keyboard.IsKeyDown(AVirtualKey);
   };
   if (down(kVkLControl) || down(kVkRControl)) {
     combo.nModifier |= kModifierCtrl;

@@ -19,10 +19,10 @@ std::size_t TRecordDataQueue::Count() const {
   return FItems.size();
 }
 
-TRecordDataWorker::TRecordDataWorker(TMainThread* AMainThread, std::function<void()> AProcess)
+TRecordDataWorker::TRecordDataWorker(TMainThread& AMainThread, std::function<void()> AProcess)
     : FShared(std::make_shared<TShared>()) {
   FShared->Process = std::move(AProcess);
-  FThread = std::thread(&TRecordDataWorker::Run, FShared, AMainThread);
+  FThread = std::thread(&TRecordDataWorker::Run, FShared, std::ref(AMainThread));
 }
 
 TRecordDataWorker::~TRecordDataWorker() {
@@ -54,7 +54,7 @@ bool TRecordDataWorker::IsRunning() const {
   return FShared->Running;
 }
 
-void TRecordDataWorker::Run(std::shared_ptr<TShared> AShared, TMainThread* AMainThread) {
+void TRecordDataWorker::Run(std::shared_ptr<TShared> AShared, TMainThread& AMainThread) {
   std::unique_lock lock(AShared->Lock);
   for (;;) {
     AShared->Changed.wait(lock, [&] { return AShared->EndSignalled || AShared->DataSignalled; });
@@ -63,11 +63,8 @@ void TRecordDataWorker::Run(std::shared_ptr<TShared> AShared, TMainThread* AMain
     }
     // Reset before the delivery runs: data queued while it runs signals again and is not lost.
     AShared->DataSignalled = false;
-    if (AMainThread == nullptr) {
-      continue;
-    }
     lock.unlock();
-    AMainThread->RunAndWait(
+    AMainThread.RunAndWait(
         [&AShared] {
           {
             std::lock_guard guard(AShared->Lock);

@@ -46,8 +46,8 @@ class TRecordDataQueue {
 class TRecordDataWorker {
  public:
   // Starts the worker. Each time data is signalled it has AMainThread run AProcess and waits
-  // until it has run (or the worker is ended). Without a main thread, signals are dropped.
-  TRecordDataWorker(TMainThread* AMainThread, std::function<void()> AProcess);
+  // until it has run (or the worker is ended).
+  TRecordDataWorker(TMainThread& AMainThread, std::function<void()> AProcess);
   ~TRecordDataWorker();
   TRecordDataWorker(const TRecordDataWorker&) = delete;
   TRecordDataWorker& operator=(const TRecordDataWorker&) = delete;
@@ -72,7 +72,7 @@ class TRecordDataWorker {
     std::function<void()> Process;
   };
 
-  static void Run(std::shared_ptr<TShared> AShared, TMainThread* AMainThread);
+  static void Run(std::shared_ptr<TShared> AShared, TMainThread& AMainThread);
 
   std::shared_ptr<TShared> FShared;
   std::thread FThread;

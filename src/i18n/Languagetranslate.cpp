@@ -23,7 +23,7 @@ void SetTableTranslation(TLanguageTable& ATable, const std::u16string& AName,
 }
 
 TLanguageTranslateEditor::TLanguageTranslateEditor(TPlatform& APlatform)
-    : FPlatform(APlatform), FIndexes(BuildLocaleIndexes(*APlatform.Locale)) {}
+    : FPlatform(APlatform), FIndexes(BuildLocaleIndexes(APlatform.Locale)) {}
 
 TLanguageTranslateEditor::~TLanguageTranslateEditor() = default;
 
@@ -84,7 +84,7 @@ std::size_t TLanguageTranslateEditor::UsedRows(const TTranslateTab& ATab) {
 }
 
 std::u16string TLanguageTranslateEditor::UiLocalPath() const {
-  return FPlatform.Files->ExecutableFolder() + u"ui.local";
+  return FPlatform.Files.ExecutableFolder() + u"ui.local";
 }
 
 void TLanguageTranslateEditor::MakeTab(const TLocaleIndexEntry& AEntry,
@@ -113,7 +113,7 @@ void TLanguageTranslateEditor::LoadLanguageAndCreateTranslateTabList(TuiLanguage
   std::vector<const TLocaleIndexEntry*> used;
   for (const auto& resource : ALang.Resources()) {
     const auto* entry =
-        FindLocaleIndexEntry(FIndexes.ShortIDIndex, resource.Name, *FPlatform.Locale);
+        FindLocaleIndexEntry(FIndexes.ShortIDIndex, resource.Name, FPlatform.Locale);
     if (entry == nullptr || resource.Name.empty() ||
         std::find(used.begin(), used.end(), entry) != used.end()) {
       continue;

@@ -8,19 +8,8 @@
 
 namespace mon {
 
-namespace {
-
-TPlatform& CheckedPlatform(TPlatform& APlatform) {
-  if (APlatform.Files == nullptr || APlatform.Locale == nullptr) {
-    throw std::invalid_argument("a language store needs the file and locale services");
-  }
-  return APlatform;
-}
-
-}  // namespace
-
 TLanguageStore::TLanguageStore(TComponent* AOwner, TPlatform& APlatform)
-    : TComponent(AOwner), FPlatform(&CheckedPlatform(APlatform)), FOriginal(*APlatform.Locale) {}
+    : TComponent(AOwner), FPlatform(&APlatform), FOriginal(APlatform.Locale) {}
 
 TLanguageStore::~TLanguageStore() = default;
 

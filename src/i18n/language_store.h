@@ -102,8 +102,8 @@ class TLanguageStore : public TComponent {
   void Loaded() override;
 
   TPlatform& Platform() const { return *FPlatform; }
-  TLocale& Locale() const { return *FPlatform->Locale; }
-  TFileSystem& Files() const { return *FPlatform->Files; }
+  TLocale& Locale() const { return FPlatform->Locale; }
+  TFileSystem& Files() const { return FPlatform->Files; }
 
  private:
   TPlatform* FPlatform;

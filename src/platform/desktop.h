@@ -17,6 +17,8 @@
 
 namespace mon {
 
+class TVectorScene;
+
 // What the system tells an application window. Handlers run on the main thread from the
 // message loop.
 class TAppWindowEvents {
@@ -26,16 +28,8 @@ class TAppWindowEvents {
   // handled (the result is then 0). Unhandled messages get the system's default handling.
   virtual bool HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
                                 std::intptr_t ALParam) = 0;
-  // A timer started with TAppWindow::StartTimer fired.
-  virtual void TimerFired(std::uint32_t ATimerId) = 0;
-  // The window needs painting / the mouse moved, was pressed or released in the client area.
-  virtual void Paint() {}
-  virtual void MouseMove(int /*AX*/, int /*AY*/) {}
-  virtual void MouseDown(int /*AX*/, int /*AY*/) {}
-  virtual void MouseUp(int /*AX*/, int /*AY*/) {}
-  virtual void MouseLeave() {}
-  // The window is being destroyed (the message loop is ending or the session ends).
-  virtual void Destroying() {}
+  // A timer started with StartTimer fired.
+  virtual void TimerFired(std::uintptr_t ATimerId) = 0;
   // The system ends the user's session (log-off, shut-down): the program should take its normal
   // way out now. A request to end the session is always agreed to.
   virtual void SessionEnding() {}
@@ -50,23 +44,18 @@ struct TAppWindowOptions {
   bool Borderless = true;
 };
 
-class TAppWindow {
+class TAppWindow : public TMessageWindow {
  public:
-  virtual ~TAppWindow() = default;
-  virtual TWindowHandle Handle() const = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
   virtual bool IsVisible() const = 0;
   virtual void BringToForeground() = 0;
   virtual void SetTitle(const std::u16string& ATitle) = 0;
-  // Asks for a repaint of the whole client area.
-  virtual void Invalidate() = 0;
-  // Queues a message to this window; true when it was queued. Any thread.
-  virtual bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam,
-                          std::intptr_t ALParam) = 0;
-  // (Re)starts timer ATimerId with the interval, from now; StopTimer ends it.
-  virtual void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) = 0;
-  virtual void StopTimer(std::uint32_t ATimerId) = 0;
+  // Makes AScene the window's whole client area: the backend draws it and turns the mouse into
+  // the scene's hover, press and click (its buttons' OnClick run from the message loop).
+  // nullptr shows nothing. The scene must outlive its showing; not to be called from the shown
+  // scene's own click handlers.
+  virtual void ShowScene(TVectorScene* AScene) = 0;
 };
 
 struct TPopupMenuItem {
@@ -104,10 +93,11 @@ class TDesktop {
  public:
   virtual ~TDesktop() = default;
 
-  // Creates the window; AEvents must outlive it. nullptr when the system refuses.
+  // Creates the window; AEvents must outlive it. nullptr when the system refuses (or has no
+  // desktop).
   virtual std::unique_ptr<TAppWindow> CreateAppWindow(const TAppWindowOptions& AOptions,
                                                       TAppWindowEvents& AEvents) = 0;
-  // The icon of AOwner's notification area presence; AEvents must outlive it.
+  // The icon of AOwner's notification area presence, never nullptr; AEvents must outlive it.
   virtual std::unique_ptr<TTrayIcon> CreateTrayIcon(TAppWindow& AOwner,
                                                     TTrayIconEvents& AEvents) = 0;
 

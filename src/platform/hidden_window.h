@@ -51,24 +51,12 @@ class TMessageHandler {
   virtual bool HandleMessage(TWindowMessage& AMessage) = 0;
 };
 
-class THiddenWindow {
+// Its posted messages and its timers (kWmTimer with WParam = the timer's id) reach the handler.
+class THiddenWindow : public TMessageWindow {
  public:
   // Destroys the window: no message reaches the handler afterwards; its timers and notification
   // registrations end with it. Messages still queued for it are dropped.
-  virtual ~THiddenWindow() = default;
-
-  virtual TWindowHandle Handle() const = 0;
-
-  // Queues a message for this window; the main loop delivers it to the handler later. False when
-  // the queue refuses it.
-  virtual bool PostToSelf(std::uint32_t AMsg, std::uintptr_t AWParam, std::intptr_t ALParam) = 0;
-
-  // Starts (or restarts, with the full interval) the timer AId (non-zero): kWmTimer with
-  // WParam = AId arrives every AIntervalMs until StopTimer. False on failure.
-  virtual bool StartTimer(std::uintptr_t AId, std::uint32_t AIntervalMs) = 0;
-  // Stops the timer AId; nothing when it is not running. A kWmTimer already queued may still
-  // arrive once, so one-shot users stop the timer and ignore a tick that finds it stopped.
-  virtual void StopTimer(std::uintptr_t AId) = 0;
+  ~THiddenWindow() override = default;
 
   // Registers the window for arrival and removal notifications of device interfaces of the
   // class AInterfaceClass (kWmDeviceChange with kDbtDeviceArrival / kDbtDeviceRemoveComplete and

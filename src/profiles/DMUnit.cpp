@@ -31,10 +31,10 @@ std::u16string WithoutTrailingSeparator(std::u16string AFolder) {
 
 TDM::TDM(TComponent* AOwner, TPlatform& APlatform)
     : TDataModule(AOwner),
-      FFiles(*APlatform.Files),
-      FRegistry(*APlatform.Registry),
-      FLocale(*APlatform.Locale),
-      FClock(*APlatform.Clock),
+      FFiles(APlatform.Files),
+      FRegistry(APlatform.Registry),
+      FLocale(APlatform.Locale),
+      FClock(APlatform.Clock),
       uiProfileAllSettingInfo(this, FFiles, FRegistry),
       uiProfileGame1(this, FFiles, FRegistry),
       uiProfileGame2(this, FFiles, FRegistry),

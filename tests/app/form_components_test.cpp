@@ -10,7 +10,7 @@ namespace {
 class TNoEvents : public TAppWindowEvents {
  public:
   bool HandleAppMessage(std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
-  void TimerFired(std::uint32_t) override {}
+  void TimerFired(std::uintptr_t) override {}
 };
 
 class FormComponentsTest : public ::testing::Test {

@@ -20,16 +20,17 @@ bool TFakeAppWindow::PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam,
   return true;
 }
 
-void TFakeAppWindow::StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) {
+bool TFakeAppWindow::StartTimer(std::uintptr_t ATimerId, std::uint32_t AIntervalMs) {
   FTimers[ATimerId] = AIntervalMs;
   ++TimerStarts;
+  return true;
 }
 
-void TFakeAppWindow::StopTimer(std::uint32_t ATimerId) {
+void TFakeAppWindow::StopTimer(std::uintptr_t ATimerId) {
   FTimers.erase(ATimerId);
 }
 
-void TFakeAppWindow::FireTimer(std::uint32_t ATimerId) {
+void TFakeAppWindow::FireTimer(std::uintptr_t ATimerId) {
   if (IsTimerRunning(ATimerId)) {
     FEvents.TimerFired(ATimerId);
   }

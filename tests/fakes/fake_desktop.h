@@ -43,25 +43,26 @@ class TFakeAppWindow final : public TAppWindow {
   bool IsVisible() const override { return FVisible; }
   void BringToForeground() override { ++ForegroundCount; }
   void SetTitle(const std::u16string& ATitle) override { Title = ATitle; }
-  void Invalidate() override { ++InvalidateCount; }
+  void ShowScene(TVectorScene* AScene) override { Scene = AScene; }
   bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override;
-  void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) override;
-  void StopTimer(std::uint32_t ATimerId) override;
+  bool StartTimer(std::uintptr_t ATimerId, std::uint32_t AIntervalMs) override;
+  void StopTimer(std::uintptr_t ATimerId) override;
 
   // Delivers the queued messages in order (also those queued while delivering); returns how many.
   int DeliverPosted();
   std::size_t PostedCount() const;
-  bool IsTimerRunning(std::uint32_t ATimerId) const { return FTimers.count(ATimerId) != 0; }
-  std::uint32_t TimerInterval(std::uint32_t ATimerId) const { return FTimers.at(ATimerId); }
+  bool IsTimerRunning(std::uintptr_t ATimerId) const { return FTimers.count(ATimerId) != 0; }
+  std::uint32_t TimerInterval(std::uintptr_t ATimerId) const { return FTimers.at(ATimerId); }
   // Fires a running timer as the system would.
-  void FireTimer(std::uint32_t ATimerId);
+  void FireTimer(std::uintptr_t ATimerId);
   // The system ends the session.
   void EndSession() { FEvents.SessionEnding(); }
 
   const TAppWindowOptions Options;
   std::u16string Title;
   int ForegroundCount = 0;
-  int InvalidateCount = 0;
+  // The scene the window shows, or nullptr.
+  TVectorScene* Scene = nullptr;
   int TimerStarts = 0;
 
  private:
@@ -71,7 +72,7 @@ class TFakeAppWindow final : public TAppWindow {
   bool FVisible = false;
   mutable std::mutex FLock;
   std::deque<TDeliveredMessage> FPosted;
-  std::map<std::uint32_t, std::uint32_t> FTimers;
+  std::map<std::uintptr_t, std::uint32_t> FTimers;
 };
 
 class TFakeTrayIcon final : public TTrayIcon {

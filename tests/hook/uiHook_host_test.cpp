@@ -39,13 +39,13 @@ std::wstring CurrentFolder() {
 #endif
 
 TEST(THookHostTest, CreationWithoutAUsableLibrary) {
-  win32::TWin32Platform platform;
+  win32::TWin32Platform backend;
   TRecordingMessageBox boxes;
-  platform.Platform().MessageBox = &boxes;
+  TPlatform platform = WithService(backend.Platform(), boxes);
   TForm mainWindow(nullptr);
   int keyboardStops = 0;
   {
-    TuiHook hook(&mainWindow, platform.Platform());
+    TuiHook hook(&mainWindow, platform);
     EXPECT_EQ(mainWindow.ComponentCount(), 1u);
     EXPECT_FALSE(hook.DLLLoaded());
 #ifdef MON_HOST_WITH_INCOMPLETE_LIBRARY

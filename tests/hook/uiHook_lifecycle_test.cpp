@@ -46,8 +46,7 @@ TEST_F(THookLoadingTest, MissingLibraryShowsTheErrorBoxOnceAndHookingDoesNothing
 
 TEST_F(THookLoadingTest, WithoutAnExecutableFolderNothingIsSearched) {
   TMemoryFileSystem noFolder(u"");
-  TPlatform platform = Fake.Platform();
-  platform.Files = &noFolder;
+  TPlatform platform = WithService(Fake.Platform(), noFolder);
   TuiHook hook(nullptr, platform);
   EXPECT_FALSE(hook.DLLLoaded());
   // No bare "uiHook.dll" that the system would look up in the current folder.
@@ -273,7 +272,7 @@ TEST(TRecordDataWorkerTest, SignalsWhileADeliveryRunsAreNotLost) {
   TQueuedMainThread mainThread;
   int runs = 0;
   TRecordDataWorker* self = nullptr;
-  TRecordDataWorker worker(&mainThread, [&] {
+  TRecordDataWorker worker(mainThread, [&] {
     if (++runs == 1) {
       self->SignalData();  // new data arrives while the first delivery runs
     }
@@ -290,9 +289,10 @@ TEST(TRecordDataWorkerTest, SignalsWhileADeliveryRunsAreNotLost) {
   EXPECT_EQ(runs, 2);
 }
 
-TEST(TRecordDataWorkerTest, WithoutAMainThreadSignalsAreDroppedAndStopStillJoins) {
+TEST(TRecordDataWorkerTest, WithAMainThreadThatNeverRunsSignalsAreDroppedAndStopStillJoins) {
+  TQueuedMainThread idleMainThread;  // its queue is never run
   int runs = 0;
-  TRecordDataWorker worker(nullptr, [&] { ++runs; });
+  TRecordDataWorker worker(idleMainThread, [&] { ++runs; });
   worker.SignalData();
   worker.Stop();
   worker.Stop();

@@ -238,8 +238,7 @@ class THookComponentWineTest : public THookLibraryWineTest {
  protected:
   void SetUp() override {
     THookLibraryWineTest::SetUp();
-    Platform.Platform().MessageBox = &Boxes;
-    Hook = std::make_unique<TuiHook>(&Owner, Platform.Platform());
+    Hook = std::make_unique<TuiHook>(&Owner, Platform);
     ASSERT_TRUE(Hook->DLLLoaded());
   }
   void TearDown() override {
@@ -247,8 +246,9 @@ class THookComponentWineTest : public THookLibraryWineTest {
     THookLibraryWineTest::TearDown();
   }
 
-  win32::TWin32Platform Platform;
+  win32::TWin32Platform Backend;
   TRecordingMessageBox Boxes;
+  TPlatform Platform = WithService(Backend.Platform(), Boxes);
   TForm Owner{nullptr};
   std::unique_ptr<TuiHook> Hook;
 };

@@ -28,7 +28,7 @@ class NativeLocaleTest : public ::testing::Test {
  protected:
   void TearDown() override { RevertToOriginal(); }
   TNativePlatform FNative;
-  TLocale& Locale() { return *FNative.Platform().Locale; }
+  TLocale& Locale() { return FNative.Platform().Locale; }
 };
 
 TEST_F(NativeLocaleTest, ComparesInALinguisticOrder) {

@@ -125,18 +125,17 @@ class TranslationEditorWindowTest : public ::testing::Test {
   void SetUp() override {
     RevertToOriginal();
     EndTextCollection();
+  }
+  // A new empty folder of this test.
+  static std::filesystem::path MakeFolder() {
     const auto base = std::filesystem::temp_directory_path();
-    for (unsigned attempt = 0; FFolder.empty(); ++attempt) {
+    for (unsigned attempt = 0;; ++attempt) {
       auto candidate = base / ("mon-editor-" + std::to_string(::GetCurrentProcessId()) + "-" +
                                std::to_string(attempt));
       if (std::filesystem::create_directory(candidate)) {
-        FFolder = candidate;
+        return candidate;
       }
     }
-    FFiles = std::make_unique<TFolderFiles>(*FWin32.Platform().Files,
-                                            FromWide(FFolder.wstring()) + u"\\");
-    FPlatform = FWin32.Platform();
-    FPlatform.Files = FFiles.get();
   }
   void TearDown() override {
     InstallTranslationEditor(FPlatform, {});
@@ -208,9 +207,11 @@ class TranslationEditorWindowTest : public ::testing::Test {
   }
 
   win32::TWin32Platform FWin32;
-  std::filesystem::path FFolder;
-  std::unique_ptr<TFolderFiles> FFiles;
-  TPlatform FPlatform;
+  std::filesystem::path FFolder = MakeFolder();
+  // The real files, with the executable's folder in the test's folder.
+  std::unique_ptr<TFolderFiles> FFiles =
+      std::make_unique<TFolderFiles>(FWin32.Platform().Files, FromWide(FFolder.wstring()) + u"\\");
+  TPlatform FPlatform = WithService(FWin32.Platform(), *FFiles);
 };
 
 const TLanguageStreamContent kFruit{

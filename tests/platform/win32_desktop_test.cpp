@@ -25,7 +25,7 @@ class TRecordingEvents : public TAppWindowEvents {
     LastLParam = ALParam;
     return true;
   }
-  void TimerFired(std::uint32_t) override { ++Timers; }
+  void TimerFired(std::uintptr_t) override { ++Timers; }
 };
 
 class TNoTrayEvents : public TTrayIconEvents {

@@ -35,10 +35,6 @@ class ProfileManagerWin32Test : public ::testing::Test {
                           std::string(FolderName.begin(), FolderName.end()) + "\r\n");
     Files.SetDocumentsFolder(std::u16string(u"C:\\Docs"));
     Files.AddDirectory(u"C:\\Docs");
-    Platform.Files = &Files;
-    Platform.Clock = &Clock;
-    Platform.Registry = &Registry;
-    Platform.Locale = &Locale;
   }
   ~ProfileManagerWin32Test() override {
     DM.reset();
@@ -88,11 +84,11 @@ class ProfileManagerWin32Test : public ::testing::Test {
 
   std::wstring FolderName;
   std::wstring KeyPath;
-  testing::TMemoryFileSystem Files;
-  testing::TManualClock Clock;
-  testing::TFakeLocale Locale;
+  // The real registry among fakes.
+  testing::TFakePlatform Fakes;
+  testing::TMemoryFileSystem& Files = Fakes.Files;
   win32::TWin32Registry Registry;
-  TPlatform Platform;
+  TPlatform Platform = WithService(Fakes.Platform(), Registry);
   std::unique_ptr<TDM> DM;
 };
 

@@ -72,7 +72,7 @@ int main() {
   PumpMessages();
   const auto image = mon::win32::CaptureWindowClient(window.Handle());
   const auto png = image ? mon::EncodePng(*image) : std::nullopt;
-  if (!png || !platform.Platform().Files->WriteWholeFile(output, *png)) {
+  if (!png || !platform.Platform().Files.WriteWholeFile(output, *png)) {
     std::fprintf(stderr, "the screenshot could not be written\n");
     return 1;
   }

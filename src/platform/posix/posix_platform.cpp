@@ -38,19 +38,48 @@ void TPosixMessageBox::ShowMessageBox(const std::u16string& AText, const std::u1
   std::cerr << Utf16ToUtf8(ACaption) << ": " << Utf16ToUtf8(AText) << '\n';
 }
 
-TPosixPlatform::TPosixPlatform() {
-  FPlatform.Files = &FFiles;
-  FPlatform.Clock = &FClock;
-  FPlatform.Windows = &FWindows;
-  FPlatform.Debug = &FDebug;
-  FPlatform.MessageBox = &FMessageBox;
-  FPlatform.Audio = &FAudio;
-  FPlatform.Registry = &FRegistry;
-  FPlatform.Locale = &FLocale;
-  FPlatform.Libraries = &FLibraries;
-  FPlatform.Keyboard = &FKeyboard;
-  FPlatform.MainThread = &FMainThread;
-  FPlatform.Hid = &FHid;
+namespace {
+
+// An icon for a desktop that has no notification area: it is never shown.
+class TPosixTrayIcon final : public TTrayIcon {
+ public:
+  void SetIconFile(const std::optional<std::u16string>&) override {}
+  void SetHint(const std::u16string&) override {}
+  void Show() override {}
+  void Hide() override {}
+  bool IsShown() const override { return false; }
+  std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>&) override {
+    return std::nullopt;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TTrayIcon> TPosixDesktop::CreateTrayIcon(TAppWindow&, TTrayIconEvents&) {
+  return std::make_unique<TPosixTrayIcon>();
 }
+
+void TPosixDesktop::Sleep(std::uint32_t AMilliseconds) {
+  const timespec duration{static_cast<std::time_t>(AMilliseconds / 1000),
+                          static_cast<long>(AMilliseconds % 1000) * 1000000L};
+  ::nanosleep(&duration, nullptr);
+}
+
+TPosixPlatform::TPosixPlatform()
+    : FPlatform{.Files = FFiles,
+                .Clock = FClock,
+                .Windows = FWindows,
+                .Debug = FDebug,
+                .MessageBox = FMessageBox,
+                .Audio = FAudio,
+                .Registry = FRegistry,
+                .Locale = FLocale,
+                .Libraries = FLibraries,
+                .Keyboard = FKeyboard,
+                .MainThread = FMainThread,
+                .HiddenWindows = FHiddenWindows,
+                .Hid = FHid,
+                .Desktop = FDesktop,
+                .Mutexes = FMutexes} {}
 
 }  // namespace mon::posix

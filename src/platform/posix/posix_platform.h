@@ -1,6 +1,6 @@
 // The POSIX (Linux-native) backend as far as it exists: files, clock, debug output, locales and
-// a "not yet" registry. Services a desktop session provides (windows, tray, HID, audio) come
-// with the Linux monitor.
+// dynamic libraries are real; every other service is there but does nothing, as documented at
+// each class below (no desktop session, no devices, no sound, no store yet).
 #pragma once
 
 #include "platform/platform.h"
@@ -71,6 +71,52 @@ class TPosixHidSystem final : public THidSystem {
   }
 };
 
+// No desktop session: no window can be created (a program that needs one ends with the error of
+// its start), no other program's window receives anything, the loop ends at once with 1, and the
+// shell starts nothing. Sleep does sleep.
+class TPosixDesktop final : public TDesktop {
+ public:
+  std::unique_ptr<TAppWindow> CreateAppWindow(const TAppWindowOptions&,
+                                              TAppWindowEvents&) override {
+    return nullptr;
+  }
+  std::unique_ptr<TTrayIcon> CreateTrayIcon(TAppWindow&, TTrayIconEvents&) override;
+  int RunMessageLoop() override { return 1; }
+  void Terminate() override {}
+  void ProcessPendingMessages() override {}
+  void Sleep(std::uint32_t AMilliseconds) override;
+  bool PostToWindow(TWindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
+    return false;
+  }
+  bool SendToWindow(TWindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
+                    std::uint32_t) override {
+    return false;
+  }
+  void ShowAndForeground(TWindowHandle) override {}
+  void ShellOpen(const std::u16string&, const std::u16string&, TWindowHandle,
+                 TShowCommand) override {}
+};
+
+// No main loop to deliver their messages: no hidden window can be created.
+class TPosixHiddenWindowFactory final : public THiddenWindowFactory {
+ public:
+  std::unique_ptr<THiddenWindow> CreateHiddenWindow(const std::u16string&,
+                                                    TMessageHandler&) override {
+    return nullptr;
+  }
+};
+
+// No guard between processes: no mutex exists and none can be created.
+class TPosixNamedMutexes final : public TNamedMutexes {
+ public:
+  bool MutexExists(const std::u16string&) override { return false; }
+  std::unique_ptr<TOwnedMutex> CreateOwnedMutex(const std::u16string&,
+                                                bool& AAlreadyExisted) override {
+    AAlreadyExisted = false;
+    return nullptr;
+  }
+};
+
 // Without a desktop session there is no keyboard to read: every key reads as up.
 class TPosixKeyboardState final : public TKeyboardState {
  public:
@@ -78,7 +124,6 @@ class TPosixKeyboardState final : public TKeyboardState {
 };
 
 // MainThread: the constructing thread; its loop (to come) runs TQueuedMainThread::RunPending.
-// HiddenWindows stays empty until that loop exists.
 class TPosixPlatform {
  public:
   TPosixPlatform();
@@ -99,6 +144,9 @@ class TPosixPlatform {
   TPosixKeyboardState FKeyboard;
   TQueuedMainThread FMainThread;
   TPosixHidSystem FHid;
+  TPosixHiddenWindowFactory FHiddenWindows;
+  TPosixDesktop FDesktop;
+  TPosixNamedMutexes FMutexes;
   TPlatform FPlatform;
 };
 

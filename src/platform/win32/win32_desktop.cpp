@@ -8,6 +8,7 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_window.h"
+#include "ui/win32/scene_view.h"
 
 namespace mon::win32 {
 
@@ -28,6 +29,13 @@ class TWin32AppWindow final : public TAppWindow, public TWin32Window {
   bool Create(const TAppWindowOptions& AOptions);
 
   TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(Window()); }
+  bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override {
+    return ::PostMessageW(Window(), AMessage, AWParam, ALParam) != 0;
+  }
+  bool StartTimer(std::uintptr_t ATimerId, std::uint32_t AIntervalMs) override {
+    return ::SetTimer(Window(), ATimerId, AIntervalMs, nullptr) != 0;  // re-arming restarts it
+  }
+  void StopTimer(std::uintptr_t ATimerId) override { ::KillTimer(Window(), ATimerId); }
   void Show() override { ::ShowWindow(Window(), SW_SHOW); }
   void Hide() override { ::ShowWindow(Window(), SW_HIDE); }
   bool IsVisible() const override { return ::IsWindowVisible(Window()) != 0; }
@@ -35,16 +43,8 @@ class TWin32AppWindow final : public TAppWindow, public TWin32Window {
   void SetTitle(const std::u16string& ATitle) override {
     ::SetWindowTextW(Window(), ToWide(ATitle).c_str());
   }
-  void Invalidate() override { ::InvalidateRect(Window(), nullptr, FALSE); }
-  bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override {
-    return ::PostMessageW(Window(), AMessage, AWParam, ALParam) != 0;
-  }
-  void StartTimer(std::uint32_t ATimerId, std::uint32_t AIntervalMs) override {
-    ::SetTimer(Window(), ATimerId, AIntervalMs, nullptr);  // re-arming restarts the interval
-  }
-  void StopTimer(std::uint32_t ATimerId) override { ::KillTimer(Window(), ATimerId); }
+  void ShowScene(TVectorScene* AScene) override;
 
-  void SetFilter(TWin32MessageFilter AFilter) { FFilter = std::move(AFilter); }
   void SetTrayIcon(TWin32TrayIcon* AIcon) { FTrayIcon = AIcon; }
 
  private:
@@ -52,8 +52,7 @@ class TWin32AppWindow final : public TAppWindow, public TWin32Window {
 
   TAppWindowEvents& FEvents;
   TWin32TrayIcon* FTrayIcon = nullptr;
-  TWin32MessageFilter FFilter;
-  bool FTrackingMouse = false;
+  std::unique_ptr<TSceneView> FSceneView;
 };
 
 class TWin32TrayIcon final : public TTrayIcon {
@@ -113,10 +112,26 @@ bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
   return CreateWindowFromParams(params);
 }
 
+void TWin32AppWindow::ShowScene(TVectorScene* AScene) {
+  if (FSceneView) {
+    FSceneView->Detach();
+    FSceneView.reset();
+  }
+  if (AScene != nullptr) {
+    FSceneView = std::make_unique<TSceneView>(*AScene);
+    FSceneView->Attach(Window());
+  }
+  ::InvalidateRect(Window(), nullptr, TRUE);
+}
+
 LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
-  std::intptr_t filtered = 0;
-  if (FFilter && FFilter(Window(), AMessage, AWParam, ALParam, filtered)) {
-    return filtered;
+  // The scene's view draws the client area and takes the mouse. A click may hide the window or
+  // show another scene: the view is not used after it has handled the message.
+  if (FSceneView) {
+    LRESULT result = 0;
+    if (FSceneView->HandleMessage(Window(), AMessage, AWParam, ALParam, result)) {
+      return result;
+    }
   }
   if (AMessage == kTrayCallbackMessage) {
     if (FTrayIcon != nullptr) {
@@ -137,34 +152,8 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
           FTrayIcon->RetryTimer();
         }
       } else {
-        FEvents.TimerFired(static_cast<std::uint32_t>(AWParam));
+        FEvents.TimerFired(static_cast<std::uintptr_t>(AWParam));
       }
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      ::BeginPaint(Window(), &paint);
-      FEvents.Paint();
-      ::EndPaint(Window(), &paint);
-      return 0;
-    }
-    case WM_MOUSEMOVE:
-      if (!FTrackingMouse) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};
-        FTrackingMouse = ::TrackMouseEvent(&track) != 0;
-      }
-      FEvents.MouseMove(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
-      return 0;
-    case WM_MOUSELEAVE:
-      FTrackingMouse = false;
-      FEvents.MouseLeave();
-      return 0;
-    case WM_LBUTTONDOWN:
-      ::SetCapture(Window());
-      FEvents.MouseDown(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
-      return 0;
-    case WM_LBUTTONUP:
-      ::ReleaseCapture();
-      FEvents.MouseUp(static_cast<short>(LOWORD(ALParam)), static_cast<short>(HIWORD(ALParam)));
       return 0;
     case WM_CLOSE:
       Hide();  // the panel only hides; the monitor ends through its menu
@@ -175,9 +164,6 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
       if (AWParam != FALSE) {
         FEvents.SessionEnding();
       }
-      return 0;
-    case WM_DESTROY:
-      FEvents.Destroying();
       return 0;
     default:
       break;
@@ -323,14 +309,6 @@ std::optional<std::size_t> TWin32TrayIcon::ShowPopupMenu(
 }
 
 }  // namespace
-
-void SetMessageFilter(TAppWindow& AWindow, TWin32MessageFilter AFilter) {
-  static_cast<TWin32AppWindow&>(AWindow).SetFilter(std::move(AFilter));
-}
-
-void* NativeWindow(TAppWindow& AWindow) {
-  return static_cast<TWin32AppWindow&>(AWindow).Window();
-}
 
 std::unique_ptr<TAppWindow> TWin32Desktop::CreateAppWindow(const TAppWindowOptions& AOptions,
                                                            TAppWindowEvents& AEvents) {

@@ -1,21 +1,8 @@
 #pragma once
 
-#include <functional>
-
 #include "platform/desktop.h"
 
 namespace mon::win32 {
-
-// Lets Win32-specific code see an app window's messages first (the About panel's scene view
-// paints and takes the mouse this way): true with AResult set when the message is done. The
-// handle and parameters are those of the window procedure (HWND, UINT, WPARAM, LPARAM).
-using TWin32MessageFilter =
-    std::function<bool(void* AWindow, unsigned AMessage, std::uintptr_t AWParam,
-                       std::intptr_t ALParam, std::intptr_t& AResult)>;
-// AWindow must come from TWin32Desktop::CreateAppWindow.
-void SetMessageFilter(TAppWindow& AWindow, TWin32MessageFilter AFilter);
-// The window's HWND.
-void* NativeWindow(TAppWindow& AWindow);
 
 class TWin32Desktop final : public TDesktop {
  public:

@@ -2,22 +2,21 @@
 
 namespace mon::win32 {
 
-TWin32Platform::TWin32Platform() {
-  FPlatform.Files = &FFiles;
-  FPlatform.Clock = &FClock;
-  FPlatform.Windows = &FWindows;
-  FPlatform.Debug = &FDebug;
-  FPlatform.MessageBox = &FMessageBox;
-  FPlatform.Audio = &FAudio;
-  FPlatform.Registry = &FRegistry;
-  FPlatform.Locale = &FLocale;
-  FPlatform.Libraries = &FLibraries;
-  FPlatform.Keyboard = &FKeyboard;
-  FPlatform.MainThread = &FMainThread;
-  FPlatform.HiddenWindows = &FHiddenWindows;
-  FPlatform.Hid = &FHid;
-  FPlatform.Desktop = &FDesktop;
-  FPlatform.Mutexes = &FMutexes;
-}
+TWin32Platform::TWin32Platform()
+    : FPlatform{.Files = FFiles,
+                .Clock = FClock,
+                .Windows = FWindows,
+                .Debug = FDebug,
+                .MessageBox = FMessageBox,
+                .Audio = FAudio,
+                .Registry = FRegistry,
+                .Locale = FLocale,
+                .Libraries = FLibraries,
+                .Keyboard = FKeyboard,
+                .MainThread = FMainThread,
+                .HiddenWindows = FHiddenWindows,
+                .Hid = FHid,
+                .Desktop = FDesktop,
+                .Mutexes = FMutexes} {}
 
 }  // namespace mon::win32

@@ -22,12 +22,7 @@
 #include "hid/uiHIDData.h"
 #include "hid/uiHIDEvent.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_basic_services.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_hid_system.h"
-#include "platform/win32/win32_hidden_window.h"
-#include "platform/win32/win32_locale.h"
-#include "platform/win32/win32_main_thread.h"
+#include "platform/win32/win32_platform.h"
 
 namespace mon::win32 {
 namespace {
@@ -87,25 +82,13 @@ LONG Counter(const wchar_t* AModule, const char* AName) {
   return function != nullptr ? function() : -1;
 }
 
-// The Win32 services a HID component needs, wired into a TPlatform.
+// The Win32 services a HID component needs (the whole Win32 backend), with its HID system and
+// main thread at hand.
 struct TServices {
-  TServices() {
-    Platform.Files = &Files;
-    Platform.Clock = &Clock;
-    Platform.Locale = &Locale;
-    Platform.Debug = &Debug;
-    Platform.MainThread = &MainThread;
-    Platform.HiddenWindows = &Windows;
-    Platform.Hid = &Hid;
-  }
-  TWin32FileSystem Files;
-  TWin32Clock Clock;
-  TWin32Locale Locale;
-  TWin32DebugOutput Debug;
-  TWin32MainThread MainThread;
-  TWin32HiddenWindowFactory Windows;
-  TWin32HidSystem Hid;
-  TPlatform Platform;
+  win32::TWin32Platform Backend;
+  TPlatform& Platform = Backend.Platform();
+  TWin32HidSystem& Hid = static_cast<TWin32HidSystem&>(Platform.Hid);
+  TWin32MainThread& MainThread = static_cast<TWin32MainThread&>(Platform.MainThread);
 };
 
 // hid_pipe_feeder.exe with its standard input and output connected to us.

@@ -1,11 +1,8 @@
-// The keyboard state a test sets, and a main thread whose queue the test runs.
+// The keyboard state a test sets.
 #pragma once
 
 #include <array>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 
 #include "platform/keyboard_state.h"
 
