@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/stop_token.h"
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_hid_system.h"
 
 namespace {
@@ -33,24 +34,25 @@ int main(int argc, char** argv) {
   const std::string mode = argv[1];
   const DWORD seconds = static_cast<DWORD>(std::atoi(argv[2]));
   const std::wstring path = L"\\\\.\\pipe\\mon-idle-" + std::to_wstring(::GetCurrentProcessId());
-  const HANDLE server =
+  const mon::win32::TUniqueHandle server(
       ::CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX,
-                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr);
-  if (server == INVALID_HANDLE_VALUE) {
+                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
+  if (!server) {
     return 1;
   }
   unsigned long long passes = 0;
   std::thread reader;
-  HANDLE stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const mon::win32::TUniqueHandle stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   mon::TStopSource stop;
   mon::win32::TWin32HidSystem hid;
   std::unique_ptr<mon::THidDevice> device;
 
   if (mode == "poll") {
-    const HANDLE client = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OVERLAPPED, nullptr);
-    reader = std::thread([&, client] {
+    reader = std::thread([&] {
+      const mon::win32::TUniqueHandle clientHandle(::CreateFileW(
+          path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+          OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+      const HANDLE client = clientHandle.Get();
       std::vector<BYTE> buffer(8);
       OVERLAPPED overlapped{};
       ::ReadFileEx(client, buffer.data(), 8, &overlapped, &Ignore);
@@ -59,13 +61,12 @@ int main(int argc, char** argv) {
         if (::SleepEx(1, TRUE) == WAIT_IO_COMPLETION) {
           break;
         }
-        if (::WaitForSingleObject(stopEvent, 1) != WAIT_TIMEOUT) {
+        if (::WaitForSingleObject(stopEvent.Get(), 1) != WAIT_TIMEOUT) {
           break;
         }
       }
       ::CancelIoEx(client, &overlapped);
       ::SleepEx(100, TRUE);
-      ::CloseHandle(client);
     });
   } else if (mode == "ours") {
     device =
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
   std::printf("ready\n");
   std::fflush(stdout);
   ::Sleep(seconds * 1000);
-  ::SetEvent(stopEvent);
+  ::SetEvent(stopEvent.Get());
   stop.RequestStop();
   if (reader.joinable()) {
     reader.join();
@@ -89,6 +90,5 @@ int main(int argc, char** argv) {
   std::printf("done passes=%llu per_second=%.0f\n", passes,
               seconds ? passes / double(seconds) : 0.0);
   std::fflush(stdout);
-  ::CloseHandle(server);
   return 0;
 }

@@ -9,7 +9,7 @@
 
 #include "about_panel_window.h"
 #include "platform/win32/wide.h"
-#include "ui/win32/app_icon.h"
+#include "platform/win32/win32_ids.h"
 
 namespace mon {
 namespace {

@@ -1,6 +1,6 @@
 #include "about_panel_window.h"
 
-#include "ui/win32/app_icon.h"
+#include "platform/win32/win32_ids.h"
 
 namespace mon::testing {
 namespace {

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_resource.h"
 #include "ui/png_codec.h"
 
 namespace {
@@ -181,8 +182,8 @@ mon::TRgbaImage Capture(const RECT& AArea) {
   if (width <= 0 || height <= 0) {
     return image;
   }
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
+  const mon::win32::TUniqueWindowDC screen(::GetDC(nullptr));
+  const mon::win32::TUniqueMemoryDC memory(::CreateCompatibleDC(screen.Get()));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -191,10 +192,11 @@ mon::TRgbaImage Capture(const RECT& AArea) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr && bits != nullptr) {
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, AArea.left, AArea.top, SRCCOPY);
+  const mon::win32::TUniqueBitmap bitmap(
+      ::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (bitmap && bits != nullptr) {
+    HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
+    ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), AArea.left, AArea.top, SRCCOPY);
     ::GdiFlush();
     image.Width = static_cast<std::uint32_t>(width);
     image.Height = static_cast<std::uint32_t>(height);
@@ -206,13 +208,8 @@ mon::TRgbaImage Capture(const RECT& AArea) {
       image.Pixels[i * 4 + 2] = bgra[i * 4 + 0];
       image.Pixels[i * 4 + 3] = 255;
     }
-    ::SelectObject(memory, old);
+    ::SelectObject(memory.Get(), old);
   }
-  if (bitmap != nullptr) {
-    ::DeleteObject(bitmap);
-  }
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
   return image;
 }
 

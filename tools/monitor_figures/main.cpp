@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "hid/uiHIDData.h"
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -71,13 +72,15 @@ int Startup(const std::wstring& AMonitor) {
   std::wstring commandLine = L"\"" + AMonitor + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
+  PROCESS_INFORMATION started{};
   const LONGLONG start = Now();
   if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
-                        &startup, &process)) {
+                        &startup, &started)) {
     std::fprintf(stderr, "the monitor cannot be started (%lu)\n", ::GetLastError());
     return 1;
   }
+  const mon::win32::TUniqueHandle process(started.hProcess);
+  const mon::win32::TUniqueHandle thread(started.hThread);
   double window = -1;
   double tray = -1;
   while (tray < 0 && Seconds(Now() - start) < 20) {
@@ -99,20 +102,18 @@ int Startup(const std::wstring& AMonitor) {
     ::Sleep(8000);  // past the arrival delay and the device walk
     std::printf("idle\n");
     std::fflush(stdout);
-    const ULONGLONG cpuBefore = CpuTime100ns(process.hProcess);
+    const ULONGLONG cpuBefore = CpuTime100ns(process.Get());
     ::Sleep(5000);
-    const ULONGLONG cpuAfter = CpuTime100ns(process.hProcess);
+    const ULONGLONG cpuAfter = CpuTime100ns(process.Get());
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
-    ::GetProcessMemoryInfo(process.hProcess, &memory, sizeof(memory));
+    ::GetProcessMemoryInfo(process.Get(), &memory, sizeof(memory));
     std::printf("idle: working set %.1f MiB, CPU %.2f ms in 5 s\n",
                 static_cast<double>(memory.WorkingSetSize) / 1048576.0,
                 static_cast<double>(cpuAfter - cpuBefore) / 10000.0);
   }
-  ::TerminateProcess(process.hProcess, 0);
-  ::WaitForSingleObject(process.hProcess, 10000);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  ::TerminateProcess(process.Get(), 0);
+  ::WaitForSingleObject(process.Get(), 10000);
   return result;
 }
 
@@ -126,14 +127,9 @@ class TPipeDevice {
   ~TPipeDevice() {
     FStopping = true;
     // Unblocks the waiting ConnectNamedPipe.
-    HANDLE wake = ::CreateFileW(FPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const mon::win32::TUniqueHandle wake(
+        ::CreateFileW(FPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     FServer.join();
-    if (wake != INVALID_HANDLE_VALUE) {
-      ::CloseHandle(wake);
-    }
-    for (HANDLE pipe : FConnected) {
-      ::CloseHandle(pipe);
-    }
   }
 
   std::size_t ConnectionCount() {
@@ -145,11 +141,11 @@ class TPipeDevice {
     std::lock_guard lock(FLock);
     for (auto it = FConnected.begin(); it != FConnected.end();) {
       DWORD written = 0;
-      if (::WriteFile(*it, AReport.data(), static_cast<DWORD>(AReport.size()), &written, nullptr)) {
+      if (::WriteFile(it->Get(), AReport.data(), static_cast<DWORD>(AReport.size()), &written,
+                      nullptr)) {
         ++it;
       } else {
-        ::CloseHandle(*it);  // that handle was closed by the reader side
-        it = FConnected.erase(it);
+        it = FConnected.erase(it);  // that handle was closed by the reader side
       }
     }
   }
@@ -157,27 +153,26 @@ class TPipeDevice {
  private:
   void Serve() {
     while (!FStopping) {
-      HANDLE pipe = ::CreateNamedPipeW(FPath.c_str(), PIPE_ACCESS_DUPLEX,
-                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE,
-                                       PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr);
-      if (pipe == INVALID_HANDLE_VALUE) {
+      mon::win32::TUniqueHandle pipe(::CreateNamedPipeW(
+          FPath.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE,
+          PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr));
+      if (!pipe) {
         return;
       }
       const bool connected =
-          ::ConnectNamedPipe(pipe, nullptr) || ::GetLastError() == ERROR_PIPE_CONNECTED;
+          ::ConnectNamedPipe(pipe.Get(), nullptr) || ::GetLastError() == ERROR_PIPE_CONNECTED;
       if (!connected || FStopping) {
-        ::CloseHandle(pipe);
         continue;
       }
       std::lock_guard lock(FLock);
-      FConnected.push_back(pipe);
+      FConnected.push_back(std::move(pipe));
     }
   }
 
   std::wstring FPath;
   std::atomic<bool> FStopping{false};
   std::mutex FLock;
-  std::vector<HANDLE> FConnected;
+  std::vector<mon::win32::TUniqueHandle> FConnected;
   std::thread FServer;
 };
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_resource.h"
 
 namespace mon::win32 {
 

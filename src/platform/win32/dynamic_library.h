@@ -5,53 +5,36 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
+
+#include "platform/win32/unique_resource.h"
 
 namespace mon::win32 {
 
 class TDynamicLibrary {
  public:
   TDynamicLibrary() = default;
-  ~TDynamicLibrary() { Reset(); }
-  TDynamicLibrary(TDynamicLibrary&& AOther) noexcept
-      : FModule(std::exchange(AOther.FModule, nullptr)) {}
-  TDynamicLibrary& operator=(TDynamicLibrary&& AOther) noexcept {
-    if (this != &AOther) {
-      Reset();
-      FModule = std::exchange(AOther.FModule, nullptr);
-    }
-    return *this;
-  }
-  TDynamicLibrary(const TDynamicLibrary&) = delete;
-  TDynamicLibrary& operator=(const TDynamicLibrary&) = delete;
 
   // Loads AName with LOAD_LIBRARY_SEARCH_DEFAULT_DIRS. Where the system does not know that flag
   // (Windows 7 without its loader update) the library is loaded by its full path in the system
   // folder instead. An empty library when neither works.
   static TDynamicLibrary LoadSafely(const wchar_t* AName);
 
-  bool IsLoaded() const { return FModule != nullptr; }
-  HMODULE Get() const { return FModule; }
+  bool IsLoaded() const { return FModule.IsValid(); }
+  HMODULE Get() const { return FModule.Get(); }
 
   // The exported function AName as the function pointer type T; nullptr when it is missing.
   template <class T>
   T Function(const char* AName) const {
-    if (FModule == nullptr) {
+    if (!FModule) {
       return nullptr;
     }
-    return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(FModule, AName)));
+    return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(FModule.Get(), AName)));
   }
 
  private:
   explicit TDynamicLibrary(HMODULE AModule) : FModule(AModule) {}
-  void Reset() {
-    if (FModule != nullptr) {
-      ::FreeLibrary(FModule);
-      FModule = nullptr;
-    }
-  }
 
-  HMODULE FModule = nullptr;
+  TUniqueModule FModule;
 };
 
 inline TDynamicLibrary TDynamicLibrary::LoadSafely(const wchar_t* AName) {

@@ -6,7 +6,9 @@
 
 #include <map>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_ids.h"
 #include "platform/win32/win32_window.h"
 #include "ui/win32/scene_view.h"
 
@@ -14,11 +16,7 @@ namespace mon::win32 {
 
 namespace {
 
-// Messages and timers the desktop layer uses for itself, outside the program's own numbers.
-constexpr UINT kTrayCallbackMessage = WM_APP + 0x3F00;
-constexpr UINT_PTR kTrayRetryTimer = 0x7F000001;
 constexpr UINT kTrayRetryIntervalMs = 2000;
-constexpr UINT kTrayIconId = 1;
 
 class TWin32TrayIcon;
 
@@ -64,7 +62,6 @@ class TWin32TrayIcon final : public TTrayIcon {
   ~TWin32TrayIcon() override {
     Hide();
     FOwner.SetTrayIcon(nullptr);
-    FreeIcon();
   }
 
   void SetIconFile(const std::optional<std::u16string>& APath) override;
@@ -82,12 +79,10 @@ class TWin32TrayIcon final : public TTrayIcon {
  private:
   NOTIFYICONDATAW Data(UINT AFlags) const;
   bool Add();
-  void FreeIcon();
 
   TWin32AppWindow& FOwner;
   TTrayIconEvents& FEvents;
-  HICON FIcon = nullptr;
-  bool FIconFromFile = false;
+  TUniqueIcon FFileIcon;  // the icon file's, when one was loaded
   std::wstring FHint;
   bool FWanted = false;
   bool FShown = false;
@@ -182,34 +177,25 @@ NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {
   data.uID = kTrayIconId;
   data.uFlags = AFlags;
   data.uCallbackMessage = kTrayCallbackMessage;
-  data.hIcon = FIcon != nullptr ? FIcon : ::LoadIconW(nullptr, IDI_APPLICATION);
+  // The file's icon, else the program's own, else the system's application icon.
+  data.hIcon = FFileIcon.Get();
+  if (data.hIcon == nullptr) {
+    data.hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconResourceId));
+  }
+  if (data.hIcon == nullptr) {
+    data.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+  }
   const std::size_t length = std::min<std::size_t>(FHint.size(), std::size(data.szTip) - 1);
   FHint.copy(data.szTip, length);
   data.szTip[length] = L'\0';
   return data;
 }
 
-void TWin32TrayIcon::FreeIcon() {
-  if (FIcon != nullptr && FIconFromFile) {
-    ::DestroyIcon(FIcon);
-  }
-  FIcon = nullptr;
-  FIconFromFile = false;
-}
-
 void TWin32TrayIcon::SetIconFile(const std::optional<std::u16string>& APath) {
-  HICON icon = nullptr;
-  if (APath) {
-    icon = static_cast<HICON>(::LoadImageW(nullptr, ToWide(*APath).c_str(), IMAGE_ICON, 0, 0,
-                                           LR_LOADFROMFILE | LR_DEFAULTSIZE));
-  }
-  FreeIcon();
-  if (icon != nullptr) {
-    FIcon = icon;
-    FIconFromFile = true;
-  } else {
-    FIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));  // the program's own
-  }
+  FFileIcon.Reset(APath
+                      ? static_cast<HICON>(::LoadImageW(nullptr, ToWide(*APath).c_str(), IMAGE_ICON,
+                                                        0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE))
+                      : nullptr);
   if (FShown) {
     NOTIFYICONDATAW data = Data(NIF_ICON);
     ::Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -284,13 +270,13 @@ void TWin32TrayIcon::Callback(LPARAM ALParam) {
 
 std::optional<std::size_t> TWin32TrayIcon::ShowPopupMenu(
     const std::vector<TPopupMenuItem>& AItems) {
-  HMENU menu = ::CreatePopupMenu();
-  if (menu == nullptr) {
+  const TUniqueMenu menu(::CreatePopupMenu());
+  if (!menu) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < AItems.size(); ++i) {
     if (AItems[i].Visible) {
-      ::AppendMenuW(menu, MF_STRING, i + 1, ToWide(AItems[i].Caption).c_str());
+      ::AppendMenuW(menu.Get(), MF_STRING, i + 1, ToWide(AItems[i].Caption).c_str());
     }
   }
   POINT cursor{};
@@ -298,10 +284,9 @@ std::optional<std::size_t> TWin32TrayIcon::ShowPopupMenu(
   // The menu closes when the user clicks elsewhere only if the owner is in the foreground.
   ::SetForegroundWindow(FOwner.Window());
   const UINT chosen =
-      static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+      static_cast<UINT>(::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                          cursor.x, cursor.y, 0, FOwner.Window(), nullptr));
   ::PostMessageW(FOwner.Window(), WM_NULL, 0, 0);
-  ::DestroyMenu(menu);
   if (chosen == 0) {
     return std::nullopt;
   }

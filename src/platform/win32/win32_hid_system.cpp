@@ -9,7 +9,7 @@
 
 #include "platform/win32/dynamic_library.h"
 #include "platform/win32/hid_abi.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
 namespace mon::win32 {
@@ -74,24 +74,21 @@ TGuid FromWindowsGuid(const GUID& AGuid) {
   return guid;
 }
 
-// Destroys a device-information set once.
-class TDeviceInfoSet {
- public:
-  TDeviceInfoSet(const TWin32HidSystem::TApi& AApi, HDEVINFO ASet) : FApi(AApi), FSet(ASet) {}
-  ~TDeviceInfoSet() {
-    if (IsValid()) {
-      FApi.SetupDiDestroyDeviceInfoList(FSet);
-    }
-  }
-  TDeviceInfoSet(const TDeviceInfoSet&) = delete;
-  TDeviceInfoSet& operator=(const TDeviceInfoSet&) = delete;
-  bool IsValid() const { return FSet != INVALID_HANDLE_VALUE && FSet != nullptr; }
-  HDEVINFO Get() const { return FSet; }
-
- private:
-  const TWin32HidSystem::TApi& FApi;
-  HDEVINFO FSet;
+// A device-information set, destroyed by the bound SetupAPI.
+struct TDeviceInfoSetRelease {
+  TSetupDiDestroyDeviceInfoList Destroy = nullptr;
+  static bool IsValid(HDEVINFO ASet) { return ASet != nullptr && ASet != INVALID_HANDLE_VALUE; }
+  void Free(HDEVINFO ASet) const { Destroy(ASet); }
 };
+using TDeviceInfoSet = TUniqueResource<HDEVINFO, TDeviceInfoSetRelease>;
+
+// A collection's preparsed data, freed by the bound HID library.
+struct TPreparsedDataRelease {
+  THidDFreePreparsedData FreeData = nullptr;
+  static bool IsValid(THidpPreparsedData AData) { return AData != nullptr; }
+  void Free(THidpPreparsedData AData) const { FreeData(AData); }
+};
+using TPreparsedData = TUniqueResource<THidpPreparsedData, TPreparsedDataRelease>;
 
 // The state of one read in flight. The completion routine finds it through the OVERLAPPED
 // record, which comes first.
@@ -123,10 +120,8 @@ class TWin32HidDevice final : public THidDevice {
     }
   }
 
-  ~TWin32HidDevice() override {
-    FreePreparsedData();
-    // No read is outstanding here (Read never returns with one), so closing is safe.
-  }
+  // No read is outstanding at destruction (Read never returns with one), so closing is safe; the
+  // preparsed data goes first.
 
   std::optional<THidAttributes> Attributes() override {
     if (FApi.HidD_GetAttributes == nullptr) {
@@ -141,17 +136,18 @@ class TWin32HidDevice final : public THidDevice {
   }
 
   std::optional<THidCaps> Capabilities() override {
-    FreePreparsedData();
-    if (FApi.HidD_GetPreparsedData == nullptr || FApi.HidP_GetCaps == nullptr) {
+    FPreparsedData.Reset();
+    if (FApi.HidD_GetPreparsedData == nullptr || FApi.HidP_GetCaps == nullptr ||
+        FApi.HidD_FreePreparsedData == nullptr) {
       return std::nullopt;
     }
     THidpPreparsedData data = nullptr;
     if (!FApi.HidD_GetPreparsedData(FHandle.Get(), &data) || data == nullptr) {
       return std::nullopt;
     }
-    FPreparsedData = data;
+    FPreparsedData = TPreparsedData(data, {FApi.HidD_FreePreparsedData});
     THidpCaps caps{};
-    if (FApi.HidP_GetCaps(FPreparsedData, &caps) != kHidpStatusSuccess) {
+    if (FApi.HidP_GetCaps(FPreparsedData.Get(), &caps) != kHidpStatusSuccess) {
       return std::nullopt;
     }
     return THidCaps{caps.Usage, caps.UsagePage, caps.InputReportByteLength,
@@ -195,21 +191,21 @@ class TWin32HidDevice final : public THidDevice {
   }
 
   std::size_t MaxInputUsageListLength() override {
-    if (FPreparsedData == nullptr || FApi.HidP_MaxUsageListLength == nullptr) {
+    if (!FPreparsedData || FApi.HidP_MaxUsageListLength == nullptr) {
       return 0;
     }
-    return FApi.HidP_MaxUsageListLength(HidpInput, 0, FPreparsedData);
+    return FApi.HidP_MaxUsageListLength(HidpInput, 0, FPreparsedData.Get());
   }
 
   std::optional<std::vector<THidUsage>> InputUsages(std::span<const std::uint8_t> AReport,
                                                     std::size_t AMaxUsages) override {
-    if (FPreparsedData == nullptr || FApi.HidP_GetUsagesEx == nullptr || AMaxUsages == 0) {
+    if (!FPreparsedData || FApi.HidP_GetUsagesEx == nullptr || AMaxUsages == 0) {
       return std::nullopt;
     }
     std::vector<THidpUsageAndPage> list(AMaxUsages);
     ULONG length = static_cast<ULONG>(list.size());
     const LONG status =
-        FApi.HidP_GetUsagesEx(HidpInput, 0, list.data(), &length, FPreparsedData,
+        FApi.HidP_GetUsagesEx(HidpInput, 0, list.data(), &length, FPreparsedData.Get(),
                               reinterpret_cast<PCHAR>(const_cast<std::uint8_t*>(AReport.data())),
                               static_cast<ULONG>(AReport.size()));
     if (status != kHidpStatusSuccess || length > list.size()) {
@@ -300,18 +296,11 @@ class TWin32HidDevice final : public THidDevice {
     return outcome;
   }
 
-  void FreePreparsedData() {
-    if (FPreparsedData != nullptr && FApi.HidD_FreePreparsedData != nullptr) {
-      FApi.HidD_FreePreparsedData(FPreparsedData);
-    }
-    FPreparsedData = nullptr;
-  }
-
   const TWin32HidSystem::TApi& FApi;
   TUniqueHandle FHandle;
   THidOpenMode FMode;
   TUniqueHandle FStopEvent;
-  THidpPreparsedData FPreparsedData = nullptr;
+  TPreparsedData FPreparsedData;  // after the handle: freed before it is closed
 };
 
 }  // namespace
@@ -374,8 +363,9 @@ std::vector<THidInterface> TWin32HidSystem::EnumerateInterfaces(const TGuid& AIn
     return result;
   }
   const GUID interfaceClass = ToWindowsGuid(AInterfaceClass);
-  const TDeviceInfoSet set(api, api.SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr,
-                                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  const TDeviceInfoSet set(api.SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr,
+                                                    DIGCF_PRESENT | DIGCF_DEVICEINTERFACE),
+                           {api.SetupDiDestroyDeviceInfoList});
   if (!set.IsValid()) {
     return result;
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_window.h"
 
@@ -19,12 +20,6 @@ static_assert(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) == 32);
 class TWin32HiddenWindow final : public THiddenWindow, private TWin32Window {
  public:
   explicit TWin32HiddenWindow(TMessageHandler& AHandler) : FHandler(AHandler) {}
-
-  ~TWin32HiddenWindow() override {
-    for (HDEVNOTIFY notification : FNotifications) {
-      ::UnregisterDeviceNotification(notification);
-    }
-  }
 
   bool Create(const std::wstring& AClassName) {
     TWin32WindowParams params;
@@ -58,7 +53,7 @@ class TWin32HiddenWindow final : public THiddenWindow, private TWin32Window {
     if (notification == nullptr) {
       return false;
     }
-    FNotifications.push_back(notification);
+    FNotifications.emplace_back(notification);
     return true;
   }
 
@@ -81,7 +76,7 @@ class TWin32HiddenWindow final : public THiddenWindow, private TWin32Window {
   }
 
   TMessageHandler& FHandler;
-  std::vector<HDEVNOTIFY> FNotifications;
+  std::vector<TUniqueDeviceNotification> FNotifications;
 };
 
 }  // namespace

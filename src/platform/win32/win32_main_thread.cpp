@@ -5,15 +5,12 @@
 #include <exception>
 
 #include "framework/application.h"
+#include "platform/win32/win32_ids.h"
 #include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
-namespace {
-
-constexpr UINT kRunQueuedCalls = WM_APP + 0x2A0;
-
-}  // namespace
+namespace {}  // namespace
 
 // The message-only window that runs the queued calls when its wake-up message is dispatched.
 class TWin32MainThread::TWakeWindow final : public TWin32Window {
@@ -29,7 +26,7 @@ class TWin32MainThread::TWakeWindow final : public TWin32Window {
 
  private:
   LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override {
-    if (AMessage == kRunQueuedCalls) {
+    if (AMessage == kRunQueuedCallsMessage) {
       FOwner.RunQueuedCalls();
       return 0;
     }
@@ -57,7 +54,7 @@ void* TWin32MainThread::Window() const {
 void TWin32MainThread::Wake() {
   // One wake-up message at a time is enough: its handler runs everything queued by then.
   if (!FWakePosted.exchange(true)) {
-    if (!::PostMessageW(FWakeWindow->Window(), kRunQueuedCalls, 0, 0)) {
+    if (!::PostMessageW(FWakeWindow->Window(), kRunQueuedCallsMessage, 0, 0)) {
       FWakePosted.store(false);
     }
   }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
 namespace mon::win32 {

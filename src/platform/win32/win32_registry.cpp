@@ -5,28 +5,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
 namespace mon::win32 {
 
 namespace {
-
-// Owns an open registry key and closes it once.
-class TUniqueRegistryKey {
- public:
-  explicit TUniqueRegistryKey(HKEY AKey) : FKey(AKey) {}
-  ~TUniqueRegistryKey() {
-    if (FKey != nullptr) {
-      ::RegCloseKey(FKey);
-    }
-  }
-  TUniqueRegistryKey(const TUniqueRegistryKey&) = delete;
-  TUniqueRegistryKey& operator=(const TUniqueRegistryKey&) = delete;
-  HKEY Get() const { return FKey; }
-
- private:
-  HKEY FKey;
-};
 
 class TWin32RegistryKey final : public TRegistryKey {
  public:

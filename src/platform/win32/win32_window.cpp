@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/application.h"
+#include "platform/win32/win32_ids.h"
 
 namespace mon::win32 {
 
@@ -29,7 +30,7 @@ bool TWin32Window::CreateWindowFromParams(const TWin32WindowParams& AParams) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = AParams.ClassName.c_str();
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(kAppIconResourceId));
     windowClass.hbrBackground = AParams.Background;
     if (::RegisterClassExW(&windowClass) == 0) {
       return false;

@@ -4,46 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
 namespace mon::win32 {
 namespace {
-
-// Owners of GDI objects and memory device contexts.
-template <class THandle>
-class TGdiObject {
- public:
-  explicit TGdiObject(THandle AHandle = nullptr) : FHandle(AHandle) {}
-  ~TGdiObject() {
-    if (FHandle != nullptr) {
-      ::DeleteObject(FHandle);
-    }
-  }
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  THandle Get() const { return FHandle; }
-  explicit operator bool() const { return FHandle != nullptr; }
-
- private:
-  THandle FHandle;
-};
-
-class TMemoryDC {
- public:
-  explicit TMemoryDC(HDC ACompatibleWith) : FDC(::CreateCompatibleDC(ACompatibleWith)) {}
-  ~TMemoryDC() {
-    if (FDC != nullptr) {
-      ::DeleteDC(FDC);
-    }
-  }
-  TMemoryDC(const TMemoryDC&) = delete;
-  TMemoryDC& operator=(const TMemoryDC&) = delete;
-  HDC Get() const { return FDC; }
-  explicit operator bool() const { return FDC != nullptr; }
-
- private:
-  HDC FDC;
-};
 
 // Selects an object into a DC for a scope.
 class TSelection {
@@ -63,7 +28,7 @@ class TSelection {
 };
 
 // A top-down 32-bit DIB section; APixels receives its BGRA memory.
-HBITMAP CreateTopDownDib(int AWidth, int AHeight, void** APixels) {
+TUniqueBitmap CreateTopDownDib(int AWidth, int AHeight, void** APixels) {
   BITMAPINFO info;
   std::memset(&info, 0, sizeof info);
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -73,12 +38,9 @@ HBITMAP CreateTopDownDib(int AWidth, int AHeight, void** APixels) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   *APixels = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, APixels, nullptr, 0);
-  if (bitmap == nullptr || *APixels == nullptr) {
-    if (bitmap != nullptr) {
-      ::DeleteObject(bitmap);
-    }
-    return nullptr;
+  TUniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, APixels, nullptr, 0));
+  if (*APixels == nullptr) {
+    bitmap.Reset();
   }
   return bitmap;
 }
@@ -133,21 +95,17 @@ RECT WinRect(const TRect& ARect) {
 
 struct TSceneView::TCachedImage {
   TImageRef Image;  // keeps the pixels, and so the cache key, alive
-  HBITMAP Bitmap = nullptr;
-  ~TCachedImage() {
-    if (Bitmap != nullptr) {
-      ::DeleteObject(Bitmap);
-    }
-  }
+  TUniqueBitmap Bitmap;
 };
 
 // Draws into one device context for one rendering.
 class TSceneView::TPainter final : public TScenePainter {
  public:
-  TPainter(TSceneView& AView, HDC ADC) : FView(AView), FDC(ADC), FSource(ADC) {}
+  TPainter(TSceneView& AView, HDC ADC)
+      : FView(AView), FDC(ADC), FSource(::CreateCompatibleDC(ADC)) {}
 
   void FillRect(const TRect& ABounds, TColor AColor) override {
-    const TGdiObject<HBRUSH> brush(::CreateSolidBrush(ColorRef(AColor)));
+    const TUniqueGdiObject<HBRUSH> brush(::CreateSolidBrush(ColorRef(AColor)));
     const RECT rect = WinRect(ABounds);
     if (brush) {
       ::FillRect(FDC, &rect, brush.Get());
@@ -184,7 +142,7 @@ class TSceneView::TPainter final : public TScenePainter {
  private:
   TSceneView& FView;
   HDC FDC;
-  TMemoryDC FSource;
+  TUniqueMemoryDC FSource;
 };
 
 TSceneView::TSceneView(TVectorScene& AScene) : FScene(AScene) {}
@@ -293,8 +251,8 @@ void TSceneView::Render(HDC ADC) {
   const int height = FScene.Height();
   // Drawn off-screen first, so the window never shows a half-drawn scene.
   void* bits = nullptr;
-  const TGdiObject<HBITMAP> buffer(CreateTopDownDib(width, height, &bits));
-  const TMemoryDC back(ADC);
+  const TUniqueBitmap buffer = CreateTopDownDib(width, height, &bits);
+  const TUniqueMemoryDC back(::CreateCompatibleDC(ADC));
   if (!buffer || !back) {
     TPainter direct(*this, ADC);
     FScene.Paint(direct);
@@ -326,8 +284,8 @@ void TSceneView::Render(HDC ADC) {
 
 TRgbaImage TSceneView::RenderToImage() {
   void* bits = nullptr;
-  const TGdiObject<HBITMAP> target(CreateTopDownDib(FScene.Width(), FScene.Height(), &bits));
-  const TMemoryDC dc(nullptr);
+  const TUniqueBitmap target = CreateTopDownDib(FScene.Width(), FScene.Height(), &bits);
+  const TUniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
   if (!target || !dc) {
     return {};
   }
@@ -346,17 +304,16 @@ std::wstring TSceneView::ResolveFontFace(const std::u16string& AFamily) {
     return known->second;
   }
   std::wstring face = L"MS Shell Dlg 2";
-  if (HDC screen = ::GetDC(nullptr)) {
+  if (const TUniqueWindowDC screen(::GetDC(nullptr)); screen) {
     for (const std::wstring& candidate :
          {ToWide(AFamily), std::wstring(L"Tahoma"), std::wstring(L"Arial"),
           std::wstring(L"Segoe UI"), std::wstring(L"Liberation Sans"),
           std::wstring(L"DejaVu Sans")}) {
-      if (FontFamilyInstalled(screen, candidate)) {
+      if (FontFamilyInstalled(screen.Get(), candidate)) {
         face = candidate;
         break;
       }
     }
-    ::ReleaseDC(nullptr, screen);
   }
   FFaces.emplace(AFamily, face);
   return face;
@@ -366,7 +323,7 @@ HFONT TSceneView::FontFor(const TTextStyle& AStyle) {
   const TFontKey key{AStyle.Family, AStyle.Size, AStyle.Bold};
   const auto known = FFonts.find(key);
   if (known != FFonts.end()) {
-    return known->second;
+    return known->second.Get();
   }
   const std::wstring face = ResolveFontFace(AStyle.Family);
   // A negative height asks for the em height in pixels.
@@ -374,7 +331,7 @@ HFONT TSceneView::FontFor(const TTextStyle& AStyle) {
                              FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                              ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str());
   if (font != nullptr) {
-    FFonts.emplace(key, font);
+    FFonts.emplace(key, TUniqueFont(font));
   }
   return font;
 }
@@ -387,12 +344,12 @@ HBITMAP TSceneView::BitmapFor(const TImageRef& AImage) {
   }
   const auto known = FImages.find(AImage.get());
   if (known != FImages.end()) {
-    return known->second->Bitmap;
+    return known->second->Bitmap.Get();
   }
   void* bits = nullptr;
-  HBITMAP bitmap =
+  TUniqueBitmap bitmap =
       CreateTopDownDib(static_cast<int>(AImage->Width), static_cast<int>(AImage->Height), &bits);
-  if (bitmap == nullptr) {
+  if (!bitmap) {
     return nullptr;
   }
   // AlphaBlend wants premultiplied BGRA.
@@ -408,9 +365,10 @@ HBITMAP TSceneView::BitmapFor(const TImageRef& AImage) {
   ::GdiFlush();
   auto cached = std::make_unique<TCachedImage>();
   cached->Image = AImage;
-  cached->Bitmap = bitmap;
+  cached->Bitmap = std::move(bitmap);
+  HBITMAP result = cached->Bitmap.Get();
   FImages.emplace(AImage.get(), std::move(cached));
-  return bitmap;
+  return result;
 }
 
 void TSceneView::DropUnusedImages() {
@@ -425,9 +383,6 @@ void TSceneView::DropUnusedImages() {
 }
 
 void TSceneView::ReleaseGdiObjects() {
-  for (const auto& [key, font] : FFonts) {
-    ::DeleteObject(font);
-  }
   FFonts.clear();
   FImages.clear();
 }
@@ -447,24 +402,23 @@ std::optional<TRgbaImage> CaptureWindowClient(HWND AWindow) {
   }
   const int width = client.right;
   const int height = client.bottom;
-  HDC windowDC = ::GetDC(AWindow);
-  if (windowDC == nullptr) {
+  const TUniqueWindowDC windowDC(::GetDC(AWindow), {AWindow});
+  if (!windowDC) {
     return std::nullopt;
   }
   std::optional<TRgbaImage> result;
   {
     void* bits = nullptr;
-    const TGdiObject<HBITMAP> target(CreateTopDownDib(width, height, &bits));
-    const TMemoryDC dc(windowDC);
+    const TUniqueBitmap target = CreateTopDownDib(width, height, &bits);
+    const TUniqueMemoryDC dc(::CreateCompatibleDC(windowDC.Get()));
     if (target && dc) {
       const TSelection selection(dc.Get(), target.Get());
-      if (::BitBlt(dc.Get(), 0, 0, width, height, windowDC, 0, 0, SRCCOPY)) {
+      if (::BitBlt(dc.Get(), 0, 0, width, height, windowDC.Get(), 0, 0, SRCCOPY)) {
         ::GdiFlush();
         result = OpaqueImageFromBgra(static_cast<const std::uint8_t*>(bits), width, height);
       }
     }
   }
-  ::ReleaseDC(AWindow, windowDC);
   return result;
 }
 

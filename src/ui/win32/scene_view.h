@@ -23,6 +23,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/win32/unique_resource.h"
 #include "ui/scene.h"
 
 namespace mon::win32 {
@@ -75,7 +76,7 @@ class TSceneView {
   bool FTrackingLeave = false;
   bool FReleasingCapture = false;
   std::map<std::u16string, std::wstring> FFaces;
-  std::map<TFontKey, HFONT> FFonts;
+  std::map<TFontKey, TUniqueFont> FFonts;
   std::map<const TRgbaImage*, std::unique_ptr<TCachedImage>> FImages;
 };
 
