@@ -13,7 +13,7 @@ mon_start_wine
 work="$MON_WINE_TMP/figures"
 mkdir -p "$work"
 cp -r "$build/monitor" "$work/monitor"
-cp "$build/tools/monitor_figures.exe" "$build/tests/hid/setupapi.dll" "$build/tests/hid/hid.dll" \
+cp "$build/tools/monitor_figures.exe" "$build/companions/setupapi.dll" "$build/companions/hid.dll" \
   "$work/"
 monitor_exe="$(winepath -w "$work/monitor/KORVALDZ314MON.EXE")"
 

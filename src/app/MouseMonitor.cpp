@@ -6,7 +6,7 @@
 #include "app/shared_definitions.h"
 #include "framework/application.h"
 #include "framework/text.h"
-#include "hid/uiHIDDataMatching.h"
+#include "hid/hid_matching.h"
 #include "i18n/embedded_table.h"
 #include "i18n/translation.h"
 #include "platform/registry.h"

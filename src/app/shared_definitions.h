@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "hid/uiHIDDataTypes.h"
+#include "hid/hid_types.h"
 #include "platform/clock.h"
 #include "platform/config_file.h"
 #include "platform/file_system.h"

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "framework/application.h"
-#include "hid/uiHIDDataMatching.h"
+#include "hid/hid_matching.h"
 
 namespace mon {
 

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "framework/component.h"
-#include "hid/uiHIDDataMatching.h"
-#include "hid/uiHIDDataReadThread.h"
-#include "hid/uiHIDDataTypes.h"
+#include "hid/hid_matching.h"
+#include "hid/hid_read_thread.h"
+#include "hid/hid_types.h"
 #include "platform/guid.h"
 #include "platform/platform.h"
 

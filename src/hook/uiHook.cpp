@@ -4,7 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/text.h"
-#include "hook/uiHookLibrary.h"
+#include "hook/hook_library.h"
 
 namespace mon {
 

@@ -9,8 +9,8 @@
 // callbacks before the library can be unloaded, and joins the worker.
 //
 // Files: uiHook.cpp (lifecycle, plain hooking, hook objects, queued delivery),
-// uiHookCallbacks.cpp (the plain hook callbacks and their matching rules), uiHookRecording.cpp
-// (the recording modes), uiHookLibrary.cpp (the process's library binding), uiHookWorker.cpp.
+// hook_callbacks.cpp (the plain hook callbacks and their matching rules), hook_recording.cpp
+// (the recording modes), hook_library.cpp (the process's library binding), hook_worker.cpp.
 #pragma once
 
 #include <array>
@@ -20,9 +20,9 @@
 #include <string>
 
 #include "framework/component.h"
-#include "hook/uiHookAbi.h"
-#include "hook/uiHookTypes.h"
-#include "hook/uiHookWorker.h"
+#include "hook/hook_abi.h"
+#include "hook/hook_types.h"
+#include "hook/hook_worker.h"
 #include "platform/platform.h"
 
 namespace mon {

@@ -3,9 +3,9 @@
 # a byte-order mark names the profile registry folder "KV鼠标", and the monitor keeps its records
 # exactly there, where the configuration program (reading the file with the system's INI
 # functions) looks for them. Runs inside the environment of scripts/lib.sh's mon_start_wine.
-#   config_codepage_e2e.sh MONITOR_DIR DRIVER_EXE
+#   config_codepage_e2e.sh MONITOR_DIR COMPANIONS_DIR
 set -uo pipefail
-monitor_dir=$1 driver_exe=$2
+monitor_dir=$1 companions=$2
 work=$(mktemp -d "${MON_WINE_TMP:-/tmp}/codepage.XXXXXX")
 source "$(dirname "$0")/checks.sh"
 monitor=""
@@ -26,7 +26,7 @@ has_records() {
 }
 
 cp -r "$monitor_dir"/. "$work"/
-cp "$driver_exe" "$work"/
+cp "$companions"/desktop_driver.exe "$work"/
 # "KV鼠标" in GBK: 鼠 = CA F3, 标 = B1 EA.
 printf '[options]\r\nProfileRegFolder=KV\xca\xf3\xb1\xea\r\n' >"$work/config.ini"
 

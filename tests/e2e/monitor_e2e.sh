@@ -6,9 +6,11 @@
 # the stand-in's message log, the microphone's state, windows and exit codes. Runs inside the
 # environment of scripts/lib.sh's mon_start_wine. With MON_DEMO set it also narrates, and with
 # MON_DEMO_SHOTS (a folder) it saves pictures of the tray menu and the About panel there.
-#   monitor_e2e.sh MONITOR_DIR STANDIN_EXE SUBSTITUTE_DIR FEEDER_EXE MICROPHONE_DLL DRIVER_EXE
+#   monitor_e2e.sh MONITOR_DIR COMPANIONS_DIR   (COMPANIONS_DIR: build/<preset>/companions)
 set -uo pipefail
-monitor_dir=$1 standin=$2 substitutes=$3 feeder=$4 microphone=$5 driver=$6
+monitor_dir=$1 companions=$2
+feeder=$companions/hid_pipe_feeder.exe
+microphone=$companions/sim_microphone.dll
 work=$(mktemp -d "${MON_WINE_TMP:-/tmp}/e2e.XXXXXX")
 source "$(dirname "$0")/checks.sh"
 pids=()
@@ -74,8 +76,8 @@ feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
 }
 
 cp -r "$monitor_dir"/. "$work"/
-cp "$standin" "$work"/
-cp "$substitutes"/setupapi.dll "$substitutes"/hid.dll "$microphone" "$driver" "$work"/
+cp "$companions"/KORVALDZ314.EXE "$companions"/setupapi.dll "$companions"/hid.dll "$microphone" \
+  "$companions"/desktop_driver.exe "$work"/
 export WINEDLLOVERRIDES="hid,setupapi=n,b;${WINEDLLOVERRIDES:-}"
 export MON_SIMULATED_HID='e2emouse|HID\VID_1234&PID_5678&MI_01&Col02|FFA0:1|8:9:65|16'
 export MON_SIMULATED_MICROPHONE

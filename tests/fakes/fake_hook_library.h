@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fake_dynamic_library.h"
-#include "hook/uiHookAbi.h"
+#include "hook/hook_abi.h"
 
 namespace mon::testing {
 

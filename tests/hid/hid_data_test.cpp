@@ -1,6 +1,7 @@
 // The device walk and the write, feature and existence operations of TuiHIDData.
 #include <gtest/gtest.h>
 
+#include "hid_param.h"
 #include "hid_test_support.h"
 
 namespace mon::testing {
@@ -8,16 +9,8 @@ namespace {
 
 class HidDataTest : public HidComponentTest {
  protected:
-  THIDDataParam Param(USAGE_AND_PAGE AUsage, std::u16string ADeviceId, std::uint32_t ASize) {
-    THIDDataParam param;
-    param.UsageAndPage = AUsage;
-    param.DeviceID = std::move(ADeviceId);
-    param.Data.ReportID = 0x05;
-    for (std::uint32_t i = 0; i < ASize; ++i) {
-      param.Data.DATAReally[i] = static_cast<std::uint8_t>(0x10 + i);
-    }
-    param.Data.DATASIZE = ASize;
-    return param;
+  static THIDDataParam Param(USAGE_AND_PAGE AUsage, std::u16string ADeviceId, std::uint32_t ASize) {
+    return testing::NumberedParam(AUsage, std::move(ADeviceId), ASize);
   }
 
   void UseIncludeList(const std::string& AEntries) {

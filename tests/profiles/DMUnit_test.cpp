@@ -8,27 +8,18 @@
 
 #include "fake_platform.h"
 #include "framework/text.h"
+#include "record_bytes.h"
 
 namespace mon {
 namespace {
 
+using testing::Image;
+using testing::ImageOf;
+using testing::TBytes;
 using testing::TFakePlatform;
-using TBytes = std::vector<std::uint8_t>;
 
 constexpr char16_t kFolder[] = u"software\\software\\KORVALDZ314GM";
 constexpr char16_t kDocuments[] = u"C:\\Users\\me\\Documents";
-
-template <class T>
-TBytes ImageOf(const T& ARecord) {
-  TBytes bytes(sizeof(T));
-  std::memcpy(bytes.data(), &ARecord, sizeof(T));
-  return bytes;
-}
-
-TBytes Image(const TuiProfile& AStore) {
-  const auto bytes = AStore.Stream().Bytes();
-  return {bytes.begin(), bytes.end()};
-}
 
 // A stored profile that is recognisably not a default one.
 std::unique_ptr<TMouseProfileInfo> MarkedProfile(int AMarker) {

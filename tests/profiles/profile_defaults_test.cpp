@@ -12,22 +12,16 @@
 #include "fake_platform.h"
 #include "framework/text.h"
 #include "profiles/DMUnit.h"
+#include "record_bytes.h"
 
 namespace mon {
 namespace {
 
 using testing::TFakePlatform;
 
-using TBytes = std::vector<std::uint8_t>;
-
-TBytes Image(const TuiProfile& AStore) {
-  const auto bytes = AStore.Stream().Bytes();
-  return {bytes.begin(), bytes.end()};
-}
-
-unsigned WordAt(const TBytes& ABytes, std::size_t AOffset) {
-  return ABytes.at(AOffset) | (ABytes.at(AOffset + 1) << 8);
-}
+using testing::Image;
+using testing::TBytes;
+using testing::WordAt;
 
 std::int32_t IntAt(const TBytes& ABytes, std::size_t AOffset) {
   std::int32_t value;

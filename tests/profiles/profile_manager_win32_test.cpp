@@ -13,11 +13,13 @@
 #include "fake_platform.h"
 #include "platform/win32/win32_registry.h"
 #include "profiles/DMUnit.h"
+#include "record_bytes.h"
 
 namespace mon {
 namespace {
 
-using TBytes = std::vector<std::uint8_t>;
+using testing::ImageOf;
+using testing::TBytes;
 
 struct TRawValue {
   DWORD Type = REG_NONE;
@@ -91,13 +93,6 @@ class ProfileManagerWin32Test : public ::testing::Test {
   TPlatform Platform = WithService(Fakes.Platform(), Registry);
   std::unique_ptr<TDM> DM;
 };
-
-template <class T>
-TBytes ImageOf(const T& ARecord) {
-  TBytes bytes(sizeof(T));
-  std::memcpy(bytes.data(), &ARecord, sizeof(T));
-  return bytes;
-}
 
 TEST_F(ProfileManagerWin32Test, FirstStartWritesTheTwoSettingsRecordsAsBinaryValues) {
   Start();

@@ -1,4 +1,5 @@
 #include "profiles/records.h"
+#include "record_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,8 @@
 namespace mon {
 namespace {
 
-// Byte image of a record, as it is stored.
-template <class T>
-std::vector<std::uint8_t> Image(const T& ARecord) {
-  std::vector<std::uint8_t> bytes(sizeof(T));
-  std::memcpy(bytes.data(), &ARecord, sizeof(T));
-  return bytes;
-}
-
-std::uint16_t WordAt(const std::vector<std::uint8_t>& ABytes, std::size_t AOffset) {
-  return static_cast<std::uint16_t>(ABytes[AOffset] | (ABytes[AOffset + 1] << 8));
-}
+using testing::ImageOf;
+using testing::WordAt;
 
 TEST(RecordsTest, ConsumersFindTheFieldsAtTheStoredOffsets) {
   auto profile = std::make_unique<TMouseProfileInfo>();
@@ -31,7 +23,7 @@ TEST(RecordsTest, ConsumersFindTheFieldsAtTheStoredOffsets) {
   profile->ConfigInfo.LEDConfig.R = 0xAB;
   profile->ConfigInfo.CPIState[4].CPIX = 16400;
   profile->ProfileHeader.FFileVersion = 259;
-  const auto bytes = Image(*profile);
+  const auto bytes = ImageOf(*profile);
   ASSERT_EQ(bytes.size(), 121408u);
   for (int k = 0; k < kButtonEntryCount; ++k) {
     EXPECT_EQ(WordAt(bytes, 5022 + 4168 * static_cast<std::size_t>(k)), 100 + k) << "key " << k;
@@ -47,7 +39,7 @@ TEST(RecordsTest, SettingsRecordsPlaceTheirFieldsAsStored) {
   all.CurrentGame = 4;
   all.CurrentLanguage = 1;
   all.Allgameset[4].StorageMode = STORAGE_FILE;
-  const auto allBytes = Image(all);
+  const auto allBytes = ImageOf(all);
   EXPECT_EQ(allBytes.size(), 30954u);
   EXPECT_EQ(WordAt(allBytes, 30950), 4);
   EXPECT_EQ(allBytes[30952], 1);
@@ -56,7 +48,7 @@ TEST(RecordsTest, SettingsRecordsPlaceTheirFieldsAsStored) {
   TProfileSettingGroup group{};
   group.ProfileIndexOfProfileGroup[1] = 3;
   WriteFixedText(group.ProfileSettingList[2].szProfileFileName, u"P3.pfd");
-  const auto groupBytes = Image(group);
+  const auto groupBytes = ImageOf(group);
   EXPECT_EQ(groupBytes.size(), 30964u);
   EXPECT_EQ(groupBytes[8], 3);
   EXPECT_EQ(WordAt(groupBytes, 12 + 2 * 6190 + 4098), u'P');

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "record_bytes.h"
 #ifdef _WIN32
 #include <windows.h>
 
@@ -35,16 +36,8 @@ using testing::TFakePlatform;
 constexpr char16_t kKey[] = u"software\\Test";
 constexpr char16_t kValue[] = u"record.pfd";
 
-std::vector<std::uint8_t> Pattern(std::size_t ASize, std::uint8_t AFirst = 1) {
-  std::vector<std::uint8_t> bytes(ASize);
-  std::iota(bytes.begin(), bytes.end(), AFirst);
-  return bytes;
-}
-
-std::vector<std::uint8_t> Image(const TuiProfile& AStore) {
-  const auto bytes = AStore.Stream().Bytes();
-  return {bytes.begin(), bytes.end()};
-}
+using testing::Image;
+using testing::Pattern;
 
 // A store with a registry place and a folder, and counters for every event.
 class ProfileStoreTest : public ::testing::Test {

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "hook/uiHookAbi.h"
+#include "hook/hook_abi.h"
 #include "platform/dynamic_library.h"
 
 namespace mon {

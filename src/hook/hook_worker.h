@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "hook/uiHookTypes.h"
+#include "hook/hook_types.h"
 #include "platform/main_thread.h"
 #include "platform/stop_token.h"
 

@@ -21,6 +21,7 @@
 #include "framework/text.h"
 #include "hid/uiHIDData.h"
 #include "hid/uiHIDEvent.h"
+#include "hid_param.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
 
@@ -216,16 +217,8 @@ class SimulatedHid : public ::testing::Test {
     return Received.size();
   }
 
-  THIDDataParam Param(USAGE_AND_PAGE AUsage, std::u16string ADeviceId, std::uint32_t ASize) {
-    THIDDataParam param;
-    param.UsageAndPage = AUsage;
-    param.DeviceID = std::move(ADeviceId);
-    param.Data.ReportID = 0x05;
-    for (std::uint32_t i = 0; i < ASize; ++i) {
-      param.Data.DATAReally[i] = static_cast<std::uint8_t>(0x10 + i);
-    }
-    param.Data.DATASIZE = ASize;
-    return param;
+  static THIDDataParam Param(USAGE_AND_PAGE AUsage, std::u16string ADeviceId, std::uint32_t ASize) {
+    return testing::NumberedParam(AUsage, std::move(ADeviceId), ASize);
   }
 
   static LONG LivePreparsedData() {

@@ -1,4 +1,4 @@
-#include "hook/uiHookTypes.h"
+#include "hook/hook_types.h"
 
 namespace mon {
 

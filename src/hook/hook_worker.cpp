@@ -1,4 +1,4 @@
-#include "hook/uiHookWorker.h"
+#include "hook/hook_worker.h"
 
 namespace mon {
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "hid/uiHIDDataUsages.h"
+#include "hid/hid_usages.h"
 #include "platform/hid_system.h"
 #include "platform/stop_token.h"
 

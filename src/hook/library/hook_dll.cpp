@@ -13,8 +13,8 @@
 #include <cstddef>
 #include <type_traits>
 
-#include "hook/uiHookAbi.h"
-#include "hook/uiHookTypes.h"
+#include "hook/hook_abi.h"
+#include "hook/hook_types.h"
 
 // The component reads the system's records through its own portable declarations.
 static_assert(sizeof(mon::TKBDLLHOOKSTRUCT) == sizeof(KBDLLHOOKSTRUCT));

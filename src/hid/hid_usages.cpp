@@ -1,4 +1,4 @@
-#include "hid/uiHIDDataUsages.h"
+#include "hid/hid_usages.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "hook/uiHookLibrary.h"
+#include "hook/hook_library.h"
 
 #include <mutex>
 

@@ -6,8 +6,8 @@
 #include <exception>
 
 #include "framework/application.h"
+#include "hook/hook_types.h"
 #include "hook/uiHook.h"
-#include "hook/uiHookTypes.h"
 
 namespace mon::hook_detail {
 

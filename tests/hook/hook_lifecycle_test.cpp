@@ -6,7 +6,7 @@
 
 #include "framework/application.h"
 #include "framework/text.h"
-#include "hook/uiHookLibrary.h"
+#include "hook/hook_library.h"
 #include "hook_test_support.h"
 
 namespace mon::testing {

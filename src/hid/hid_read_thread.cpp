@@ -1,4 +1,4 @@
-#include "hid/uiHIDDataReadThread.h"
+#include "hid/hid_read_thread.h"
 
 #include <algorithm>
 #include <exception>

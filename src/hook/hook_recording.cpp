@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "framework/text.h"
+#include "hook/hook_dispatch.h"
 #include "hook/uiHook.h"
-#include "hook/uiHookDispatch.h"
 #include "hook/uiKeyCode.h"
 
 namespace mon {

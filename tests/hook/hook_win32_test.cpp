@@ -13,11 +13,11 @@
 #include "fake_platform.h"
 #include "framework/component.h"
 #include "framework/text.h"
+#include "hook/hook_abi.h"
 #include "hook/uiHook.h"
-#include "hook/uiHookAbi.h"
 #include "hook/uiKeyCode.h"
 #include "platform/win32/win32_platform.h"
-#include "wine_input.h"
+#include "win32_input.h"
 
 // <windows.h> renames the platform bundle's member; this file means the member.
 #undef MessageBox

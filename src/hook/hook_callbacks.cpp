@@ -1,6 +1,6 @@
 // Plain hooking: every key and button, and the keys and buttons of the hook-object lists.
+#include "hook/hook_dispatch.h"
 #include "hook/uiHook.h"
-#include "hook/uiHookDispatch.h"
 
 namespace mon {
 

@@ -1,4 +1,4 @@
-#include "hid/uiHIDDataMatching.h"
+#include "hid/hid_matching.h"
 
 #include <algorithm>
 
