@@ -58,19 +58,14 @@ void TMicrophoneMute::MicrophoneMute() {
     return;
   }
   try {
-    if (!FEndpoint) {
-      OpenAudioEndpoint();
-      if (!FEndpoint) {
-        return;
-      }
-    } else if (ToggleEndpointMute()) {
+    if (FEndpoint && ToggleEndpointMute()) {
       return;
-    } else {
-      // The endpoint kept since an earlier press no longer answers: its device went away.
-      OpenAudioEndpoint();
-      if (!FEndpoint) {
-        return;
-      }
+    }
+    // No endpoint yet, or the one kept since an earlier press no longer answers (its device
+    // went away): open the default one now.
+    OpenAudioEndpoint();
+    if (!FEndpoint) {
+      return;
     }
     ToggleEndpointMute();
   } catch (...) {

@@ -15,7 +15,7 @@ std::array<TKeyReportCode, kKeyReportCodeCount> BuildKeyReportCodes() {
   std::array<TKeyReportCode, kKeyReportCodeCount> codes{};
   for (int j = 0; j < kKeyReportCodeCount; ++j) {
     codes[static_cast<std::size_t>(j)] = {KEY_REPORT_ID, 0, 0, 0};
-    codes[static_cast<std::size_t>(j)][static_cast<std::size_t>(1 + j / 8)] =
+    codes[static_cast<std::size_t>(j)][1 + static_cast<std::size_t>(j / 8)] =
         static_cast<std::uint8_t>(1u << (j % 8));
   }
   return codes;

@@ -19,7 +19,7 @@ TApplication::~TApplication() {
   }
 }
 
-void TApplication::HandleException(std::exception_ptr AError) {
+void TApplication::HandleException(const std::exception_ptr& AError) {
   const std::u16string message = ExceptionText(AError);
   if (OnException) {
     OnException(message);
@@ -30,13 +30,13 @@ TApplication* Application() {
   return GApplication;
 }
 
-void HandleApplicationException(std::exception_ptr AError) {
+void HandleApplicationException(const std::exception_ptr& AError) {
   if (GApplication != nullptr) {
     GApplication->HandleException(AError);
   }
 }
 
-std::u16string ExceptionText(std::exception_ptr AError) {
+std::u16string ExceptionText(const std::exception_ptr& AError) {
   try {
     if (AError) {
       std::rethrow_exception(AError);

@@ -31,7 +31,7 @@ class TApplication : public TComponent {
   TExceptionEvent OnException;
 
   // Central error handler: reports the exception through OnException and returns.
-  void HandleException(std::exception_ptr AError);
+  void HandleException(const std::exception_ptr& AError);
 
  private:
   std::u16string FTitle;
@@ -42,9 +42,9 @@ TApplication* Application();
 
 // Sends the exception that is being handled to the central error handler (or drops it when
 // the process has no application object). Call it from a catch block.
-void HandleApplicationException(std::exception_ptr AError);
+void HandleApplicationException(const std::exception_ptr& AError);
 
 // Text of an exception for messages: what() converted from UTF-8, or a fixed text.
-std::u16string ExceptionText(std::exception_ptr AError);
+std::u16string ExceptionText(const std::exception_ptr& AError);
 
 }  // namespace mon

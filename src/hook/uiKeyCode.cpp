@@ -12,10 +12,10 @@ namespace {
 constexpr std::int32_t kNoHID = -1;
 
 struct TFixedRow {
-  std::int32_t Code;
-  const char16_t* Name;
-  const char16_t* Description;
-  std::int32_t HID;
+  std::int32_t Code = 0;
+  const char16_t* Name = nullptr;
+  const char16_t* Description = nullptr;
+  std::int32_t HID = 0;
   std::int32_t Extended = kNotExtended;
   std::int32_t ScanCode = 0;
 };
@@ -164,7 +164,7 @@ void PutRun(std::vector<TKeyboardInfoTable>& ATable, int AFirstCode, int ACount,
             int AFirstNumber, const std::array<std::int32_t, 26>& AHIDCodes) {
   for (int i = 0; i < ACount; ++i) {
     const std::u16string number = IntToText(AFirstNumber + i);
-    auto& entry = ATable[static_cast<std::size_t>(AFirstCode + i)];
+    auto& entry = ATable[static_cast<std::size_t>(AFirstCode) + static_cast<std::size_t>(i)];
     entry = {ANamePrefix + number,
              AFirstCode + i,
              0,
@@ -192,7 +192,7 @@ std::vector<TKeyboardInfoTable> BuildKeyTable() {
   // Letters: usages 0x04..0x1D; names are the letters themselves.
   for (int i = 0; i < 26; ++i) {
     const std::u16string letter(1, static_cast<char16_t>(u'A' + i));
-    table[static_cast<std::size_t>(65 + i)] = {u"VK_" + letter, 65 + i,   0,
+    table[65 + static_cast<std::size_t>(i)] = {u"VK_" + letter, 65 + i,   0,
                                                kNotExtended,    0x04 + i, letter};
   }
   // Numeric keypad: 0x62 for 0, 0x59..0x61 for 1..9.

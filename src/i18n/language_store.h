@@ -25,7 +25,7 @@ struct TLanguageResource {
 class TLanguageStore : public TComponent {
  public:
   // Largest language file LoadFromFile reads; a larger one is ignored like a missing one.
-  static constexpr std::uint64_t kMaxLanguageFileBytes = 64u * 1024u * 1024u;
+  static constexpr std::uint64_t kMaxLanguageFileBytes = std::uint64_t{64} * 1024 * 1024;
 
   // APlatform's Files and Locale must be set and outlive the store.
   TLanguageStore(TComponent* AOwner, TPlatform& APlatform);

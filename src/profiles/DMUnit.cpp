@@ -208,8 +208,9 @@ std::u16string TDM::PersonalProfilePath(bool AMustExist) {
   if (!documents || documents->empty()) {
     return std::u16string();
   }
-  const std::u16string path =
-      IncludeTrailingBackslash(*documents) + FOptionsFromConfigFile.ProfileFolder + u"\\";
+  std::u16string path = IncludeTrailingBackslash(*documents);
+  path += FOptionsFromConfigFile.ProfileFolder;
+  path += u'\\';
   if (!FFiles.DirectoryExists(path) && !FFiles.MakeDirectory(WithoutTrailingSeparator(path)) &&
       AMustExist) {
     throw TProfileFolderError("the profile folder cannot be created: " + Utf16ToUtf8(path));

@@ -236,8 +236,14 @@ void ApplyProfileSettingGroupDefaults(TProfileSettingGroup& AGroup,
     WriteFixedText(entry.szProfileFolder, AProfilePath);
     // The profile path ends with a backslash already, so the macro folder holds two in a row
     // before the prefix. Stored records look like that; keep it.
-    WriteFixedText(entry.szMacroFolder,
-                   AProfilePath.empty() ? u"" : AProfilePath + u"\\" + name + u"_Macros");
+    std::u16string macroFolder;
+    if (!AProfilePath.empty()) {
+      macroFolder = AProfilePath;
+      macroFolder += u'\\';
+      macroFolder += name;
+      macroFolder += u"_Macros";
+    }
+    WriteFixedText(entry.szMacroFolder, macroFolder);
   }
   AGroup.CurrentProfileGroup = 0;
   AGroup.ProfileIndexOfProfileGroup[0] = 0;

@@ -12,7 +12,7 @@ namespace {
 
 // Deflate cannot compress better than 1032:1, and a PNG row holds at least one bit per pixel,
 // so a valid file of N bytes describes at most N * 1032 * 8 pixels.
-constexpr std::uint64_t kMaxPixelsPerDataByte = 1032 * 8;
+constexpr std::uint64_t kMaxPixelsPerDataByte = std::uint64_t{1032} * 8;
 
 // Frees what libpng allocated for a png_image, on every path.
 class TPngImageGuard {

@@ -65,7 +65,7 @@ std::string XdgDocumentsDir(const std::string& AHome) {
       value = value.substr(1, value.size() - 2);
     }
     if (value.rfind("$HOME", 0) == 0) {
-      value = AHome + value.substr(5);
+      value.replace(0, 5, AHome);
     }
     return value;
   }

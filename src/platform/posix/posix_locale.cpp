@@ -72,11 +72,15 @@ const char* LocaleNameFromEnvironment() {
 
 // ABytes decoded from the code page ACodePage with iconv; a byte sequence the code page does not
 // define becomes U+FFFD and decoding goes on after its first byte.
+// iconv_open's failure value, (iconv_t)-1.
+// NOLINTNEXTLINE(performance-no-int-to-ptr): the value iconv itself defines.
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
+
 std::u16string DecodeCodePage(unsigned ACodePage, std::span<const std::uint8_t> ABytes) {
   static_assert(std::endian::native == std::endian::little, "UTF-16LE is read as char16_t");
   const std::string charset = "CP" + std::to_string(ACodePage);
   iconv_t converter = ::iconv_open("UTF-16LE", charset.c_str());
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
+  if (converter == kNoConverter) {
     return Windows1252ToUtf16(
         std::string_view(reinterpret_cast<const char*>(ABytes.data()), ABytes.size()));
   }
