@@ -36,36 +36,6 @@ TuiHIDData::~TuiHIDData() {
   HidStopRead();
 }
 
-TuiHIDDataReceived TuiHIDData::OnData() const {
-  std::lock_guard lock(FEventsLock);
-  return FOnData;
-}
-
-void TuiHIDData::SetOnData(TuiHIDDataReceived AValue) {
-  std::lock_guard lock(FEventsLock);
-  FOnData = std::move(AValue);
-}
-
-TuiHIDParsedDataReceived TuiHIDData::OnParsedData() const {
-  std::lock_guard lock(FEventsLock);
-  return FOnParsedData;
-}
-
-void TuiHIDData::SetOnParsedData(TuiHIDParsedDataReceived AValue) {
-  std::lock_guard lock(FEventsLock);
-  FOnParsedData = std::move(AValue);
-}
-
-TuiHIDDeviceNotConnected TuiHIDData::OnDeviceNotConnected() const {
-  std::lock_guard lock(FEventsLock);
-  return FOnDeviceNotConnected;
-}
-
-void TuiHIDData::SetOnDeviceNotConnected(TuiHIDDeviceNotConnected AValue) {
-  std::lock_guard lock(FEventsLock);
-  FOnDeviceNotConnected = std::move(AValue);
-}
-
 template <class TOnMatch>
 void TuiHIDData::WalkDevices(THidIdRule ARule, const std::u16string& ARequestedId,
                              USAGE_AND_PAGE AUsage, THidOpenMode AMode, TOnMatch&& AOnMatch) {

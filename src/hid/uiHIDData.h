@@ -45,12 +45,17 @@ class TuiHIDData : public TComponent {
   // read them at each use.
   bool FastOnData() const { return FFastOnData.load(); }
   void SetFastOnData(bool AValue) { FFastOnData.store(AValue); }
-  TuiHIDDataReceived OnData() const;
-  void SetOnData(TuiHIDDataReceived AValue);
-  TuiHIDParsedDataReceived OnParsedData() const;
-  void SetOnParsedData(TuiHIDParsedDataReceived AValue);
-  TuiHIDDeviceNotConnected OnDeviceNotConnected() const;
-  void SetOnDeviceNotConnected(TuiHIDDeviceNotConnected AValue);
+  // The events; readers read them at each use, from their own threads.
+  TuiHIDDataReceived OnData() const { return ReadEvent(FOnData); }
+  void SetOnData(TuiHIDDataReceived AValue) { WriteEvent(FOnData, std::move(AValue)); }
+  TuiHIDParsedDataReceived OnParsedData() const { return ReadEvent(FOnParsedData); }
+  void SetOnParsedData(TuiHIDParsedDataReceived AValue) {
+    WriteEvent(FOnParsedData, std::move(AValue));
+  }
+  TuiHIDDeviceNotConnected OnDeviceNotConnected() const { return ReadEvent(FOnDeviceNotConnected); }
+  void SetOnDeviceNotConnected(TuiHIDDeviceNotConnected AValue) {
+    WriteEvent(FOnDeviceNotConnected, std::move(AValue));
+  }
 
   // Starts one reader per matching interface (device-ID rule with HIDID). Readers of earlier
   // calls keep running: a second call without HidStopRead reads every report twice.
@@ -109,6 +114,17 @@ class TuiHIDData : public TComponent {
   TClock& FClock;
   TGuid FHidGuid;
   std::vector<std::u16string> FHidDeviceList;
+
+  template <class TEvent>
+  TEvent ReadEvent(const TEvent& AEvent) const {
+    std::lock_guard lock(FEventsLock);
+    return AEvent;
+  }
+  template <class TEvent>
+  void WriteEvent(TEvent& AEvent, TEvent AValue) {
+    std::lock_guard lock(FEventsLock);
+    AEvent = std::move(AValue);
+  }
 
   mutable std::mutex FEventsLock;
   TuiHIDDataReceived FOnData;

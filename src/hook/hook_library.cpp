@@ -6,8 +6,8 @@ namespace mon {
 
 namespace {
 
-struct THookLibraryState {
-  std::mutex Lock;
+// The loaded library and who uses it; all empty while it is not loaded.
+struct THookBinding {
   TDynamicLibraries* Libraries = nullptr;  // the seam that loaded the module, to unload it
   TLibraryHandle Module = nullptr;
   TEnableHookProc EnableKeyboardHook = nullptr;
@@ -18,6 +18,11 @@ struct THookLibraryState {
   int Users = 0;
   const void* KeyboardOwner = nullptr;
   const void* MouseOwner = nullptr;
+};
+
+struct THookLibraryState {
+  std::mutex Lock;
+  THookBinding Binding;
 };
 
 THookLibraryState& State() {
@@ -38,15 +43,15 @@ void CallDisable(TDisableHookProc AProc) {
 
 // The keyboard and mouse hooks work alike; AProc and AOwner pick one. The library's function is
 // called outside the lock, as everywhere in this file.
-void EnableHook(TEnableHookProc THookLibraryState::*AProc, const void* THookLibraryState::*AOwner,
+void EnableHook(TEnableHookProc THookBinding::*AProc, const void* THookBinding::*AOwner,
                 TuiHookCallback ACallback, void* AUserData) {
   THookLibraryState& state = State();
   TEnableHookProc enable = nullptr;
   {
     std::lock_guard lock(state.Lock);
-    enable = state.*AProc;
+    enable = state.Binding.*AProc;
     if (enable != nullptr) {
-      state.*AOwner = AUserData;
+      state.Binding.*AOwner = AUserData;
     }
   }
   if (enable != nullptr) {
@@ -54,14 +59,13 @@ void EnableHook(TEnableHookProc THookLibraryState::*AProc, const void* THookLibr
   }
 }
 
-void DisableHook(TDisableHookProc THookLibraryState::*AProc,
-                 const void* THookLibraryState::*AOwner) {
+void DisableHook(TDisableHookProc THookBinding::*AProc, const void* THookBinding::*AOwner) {
   THookLibraryState& state = State();
   TDisableHookProc disable = nullptr;
   {
     std::lock_guard lock(state.Lock);
-    disable = state.*AProc;
-    state.*AOwner = nullptr;
+    disable = state.Binding.*AProc;
+    state.Binding.*AOwner = nullptr;
   }
   CallDisable(disable);
 }
@@ -71,33 +75,29 @@ void DisableHook(TDisableHookProc THookLibraryState::*AProc,
 THookLibraryLoad THookLibrary::Acquire(TDynamicLibraries& ALibraries, const std::u16string& APath) {
   THookLibraryState& state = State();
   std::lock_guard lock(state.Lock);
-  if (state.Loaded) {
-    ++state.Users;
+  if (state.Binding.Loaded) {
+    ++state.Binding.Users;
     return THookLibraryLoad::Loaded;
   }
   TLibraryHandle module = ALibraries.OpenLibrary(APath);
   if (module == nullptr) {
     return THookLibraryLoad::NotFound;
   }
-  const auto enableKeyboard = Bind<TEnableHookProc>(ALibraries, module, UIHOOK_ENABLE_KEYBOARD);
-  const auto disableKeyboard = Bind<TDisableHookProc>(ALibraries, module, UIHOOK_DISABLE_KEYBOARD);
-  const auto enableMouse = Bind<TEnableHookProc>(ALibraries, module, UIHOOK_ENABLE_MOUSE);
-  const auto disableMouse = Bind<TDisableHookProc>(ALibraries, module, UIHOOK_DISABLE_MOUSE);
-  if (enableKeyboard == nullptr || disableKeyboard == nullptr || enableMouse == nullptr ||
-      disableMouse == nullptr) {
+  THookBinding binding;
+  binding.EnableKeyboardHook = Bind<TEnableHookProc>(ALibraries, module, UIHOOK_ENABLE_KEYBOARD);
+  binding.DisableKeyboardHook = Bind<TDisableHookProc>(ALibraries, module, UIHOOK_DISABLE_KEYBOARD);
+  binding.EnableMouseHook = Bind<TEnableHookProc>(ALibraries, module, UIHOOK_ENABLE_MOUSE);
+  binding.DisableMouseHook = Bind<TDisableHookProc>(ALibraries, module, UIHOOK_DISABLE_MOUSE);
+  if (binding.EnableKeyboardHook == nullptr || binding.DisableKeyboardHook == nullptr ||
+      binding.EnableMouseHook == nullptr || binding.DisableMouseHook == nullptr) {
     ALibraries.CloseLibrary(module);
     return THookLibraryLoad::ExportMissing;
   }
-  state.Libraries = &ALibraries;
-  state.Module = module;
-  state.EnableKeyboardHook = enableKeyboard;
-  state.DisableKeyboardHook = disableKeyboard;
-  state.EnableMouseHook = enableMouse;
-  state.DisableMouseHook = disableMouse;
-  state.Loaded = true;
-  state.Users = 1;
-  state.KeyboardOwner = nullptr;
-  state.MouseOwner = nullptr;
+  binding.Libraries = &ALibraries;
+  binding.Module = module;
+  binding.Loaded = true;
+  binding.Users = 1;
+  state.Binding = binding;
   return THookLibraryLoad::Loaded;
 }
 
@@ -107,16 +107,16 @@ void THookLibrary::Release(const void* AUser) {
   TDisableHookProc disableMouse = nullptr;
   {
     std::lock_guard lock(state.Lock);
-    if (!state.Loaded || state.Users <= 0) {
+    if (!state.Binding.Loaded || state.Binding.Users <= 0) {
       return;
     }
-    if (state.KeyboardOwner == AUser) {
-      disableKeyboard = state.DisableKeyboardHook;
-      state.KeyboardOwner = nullptr;
+    if (state.Binding.KeyboardOwner == AUser) {
+      disableKeyboard = state.Binding.DisableKeyboardHook;
+      state.Binding.KeyboardOwner = nullptr;
     }
-    if (state.MouseOwner == AUser) {
-      disableMouse = state.DisableMouseHook;
-      state.MouseOwner = nullptr;
+    if (state.Binding.MouseOwner == AUser) {
+      disableMouse = state.Binding.DisableMouseHook;
+      state.Binding.MouseOwner = nullptr;
     }
   }
   // Outside the lock: the library waits for a callback that may be running.
@@ -124,51 +124,40 @@ void THookLibrary::Release(const void* AUser) {
   CallDisable(disableMouse);
 
   std::lock_guard lock(state.Lock);
-  if (--state.Users > 0) {
+  if (--state.Binding.Users > 0) {
     return;
   }
   // The last user: no callback can be installed through this binding any more.
-  if (state.KeyboardOwner != nullptr) {
-    state.DisableKeyboardHook();
+  if (state.Binding.KeyboardOwner != nullptr) {
+    state.Binding.DisableKeyboardHook();
   }
-  if (state.MouseOwner != nullptr) {
-    state.DisableMouseHook();
+  if (state.Binding.MouseOwner != nullptr) {
+    state.Binding.DisableMouseHook();
   }
-  state.Libraries->CloseLibrary(state.Module);
-  state.Libraries = nullptr;
-  state.Module = nullptr;
-  state.EnableKeyboardHook = nullptr;
-  state.DisableKeyboardHook = nullptr;
-  state.EnableMouseHook = nullptr;
-  state.DisableMouseHook = nullptr;
-  state.Loaded = false;
-  state.Users = 0;
-  state.KeyboardOwner = nullptr;
-  state.MouseOwner = nullptr;
+  state.Binding.Libraries->CloseLibrary(state.Binding.Module);
+  state.Binding = {};
 }
 
 bool THookLibrary::IsLoaded() {
   THookLibraryState& state = State();
   std::lock_guard lock(state.Lock);
-  return state.Loaded;
+  return state.Binding.Loaded;
 }
 
 void THookLibrary::EnableKeyboardHook(TuiHookCallback ACallback, void* AUserData) {
-  EnableHook(&THookLibraryState::EnableKeyboardHook, &THookLibraryState::KeyboardOwner, ACallback,
-             AUserData);
+  EnableHook(&THookBinding::EnableKeyboardHook, &THookBinding::KeyboardOwner, ACallback, AUserData);
 }
 
 void THookLibrary::DisableKeyboardHook() {
-  DisableHook(&THookLibraryState::DisableKeyboardHook, &THookLibraryState::KeyboardOwner);
+  DisableHook(&THookBinding::DisableKeyboardHook, &THookBinding::KeyboardOwner);
 }
 
 void THookLibrary::EnableMouseHook(TuiHookCallback ACallback, void* AUserData) {
-  EnableHook(&THookLibraryState::EnableMouseHook, &THookLibraryState::MouseOwner, ACallback,
-             AUserData);
+  EnableHook(&THookBinding::EnableMouseHook, &THookBinding::MouseOwner, ACallback, AUserData);
 }
 
 void THookLibrary::DisableMouseHook() {
-  DisableHook(&THookLibraryState::DisableMouseHook, &THookLibraryState::MouseOwner);
+  DisableHook(&THookBinding::DisableMouseHook, &THookBinding::MouseOwner);
 }
 
 }  // namespace mon

@@ -26,11 +26,8 @@ namespace mon {
 inline constexpr std::uint32_t kErrorSuccess = 0;
 inline constexpr std::uint32_t kErrorInvalidHandle = 6;
 inline constexpr std::uint32_t kErrorGenFailure = 31;
-inline constexpr std::uint32_t kErrorBrokenPipe = 109;
-inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorOperationAborted = 995;
-inline constexpr std::uint32_t kErrorIoPending = 997;
 inline constexpr std::uint32_t kErrorDeviceNotConnected = 1167;
 
 // One device interface of the enumerated class.

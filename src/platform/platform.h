@@ -46,32 +46,44 @@ struct TPlatform {
   TNamedMutexes& Mutexes;
 };
 
+// The platform of a backend that keeps its services as members named after them (Files, Clock,
+// ...), as every backend, the fakes and TPlatform itself do; APick may put another service of the
+// same kind in place of each (see WithService).
+template <class TServices, class TPick>
+TPlatform PlatformOf(TServices& AServices, TPick APick) {
+  return TPlatform{.Files = APick(AServices.Files),
+                   .Clock = APick(AServices.Clock),
+                   .Windows = APick(AServices.Windows),
+                   .Debug = APick(AServices.Debug),
+                   .MessageBox = APick(AServices.MessageBox),
+                   .Audio = APick(AServices.Audio),
+                   .Registry = APick(AServices.Registry),
+                   .Locale = APick(AServices.Locale),
+                   .Libraries = APick(AServices.Libraries),
+                   .Keyboard = APick(AServices.Keyboard),
+                   .MainThread = APick(AServices.MainThread),
+                   .HiddenWindows = APick(AServices.HiddenWindows),
+                   .Hid = APick(AServices.Hid),
+                   .Desktop = APick(AServices.Desktop),
+                   .Mutexes = APick(AServices.Mutexes)};
+}
+
+template <class TServices>
+TPlatform PlatformOf(TServices& AServices) {
+  return PlatformOf(AServices, []<class TKind>(TKind& AService) -> TKind& { return AService; });
+}
+
 // APlatform with AService in place of the service of its kind (a test or tool that runs one real
 // service among fakes, or the other way round).
 template <class TService>
 TPlatform WithService(const TPlatform& APlatform, TService& AService) {
-  const auto pick = [&AService]<class TKind>(TKind& ACurrent) -> TKind& {
+  return PlatformOf(APlatform, [&AService]<class TKind>(TKind& ACurrent) -> TKind& {
     if constexpr (std::is_base_of_v<TKind, TService>) {
       return AService;
     } else {
       return ACurrent;
     }
-  };
-  return TPlatform{.Files = pick(APlatform.Files),
-                   .Clock = pick(APlatform.Clock),
-                   .Windows = pick(APlatform.Windows),
-                   .Debug = pick(APlatform.Debug),
-                   .MessageBox = pick(APlatform.MessageBox),
-                   .Audio = pick(APlatform.Audio),
-                   .Registry = pick(APlatform.Registry),
-                   .Locale = pick(APlatform.Locale),
-                   .Libraries = pick(APlatform.Libraries),
-                   .Keyboard = pick(APlatform.Keyboard),
-                   .MainThread = pick(APlatform.MainThread),
-                   .HiddenWindows = pick(APlatform.HiddenWindows),
-                   .Hid = pick(APlatform.Hid),
-                   .Desktop = pick(APlatform.Desktop),
-                   .Mutexes = pick(APlatform.Mutexes)};
+  });
 }
 
 }  // namespace mon

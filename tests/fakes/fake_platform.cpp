@@ -2,21 +2,6 @@
 
 namespace mon::testing {
 
-TFakePlatform::TFakePlatform()
-    : FPlatform{.Files = Files,
-                .Clock = Clock,
-                .Windows = Windows,
-                .Debug = Debug,
-                .MessageBox = MessageBox,
-                .Audio = Audio,
-                .Registry = Registry,
-                .Locale = Locale,
-                .Libraries = Libraries,
-                .Keyboard = Keyboard,
-                .MainThread = MainThread,
-                .HiddenWindows = HiddenWindows,
-                .Hid = Hid,
-                .Desktop = Desktop,
-                .Mutexes = Mutexes} {}
+TFakePlatform::TFakePlatform() : FPlatform(PlatformOf(*this)) {}
 
 }  // namespace mon::testing

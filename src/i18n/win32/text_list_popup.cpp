@@ -18,14 +18,6 @@ constexpr int kMargin = 8;
 constexpr int kButtonWidth = 100;
 constexpr int kButtonHeight = 28;
 
-std::u16string WindowText(HWND AWindow) {
-  const int length = ::GetWindowTextLengthW(AWindow);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int read = ::GetWindowTextW(AWindow, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(read, 0)));
-  return FromWide(text);
-}
-
 class TTextListPopup final : private TWin32Window {
  public:
   TTextListPopup(HWND AOwner, HFONT AFont) : FOwner(AOwner), FFont(AFont) {}

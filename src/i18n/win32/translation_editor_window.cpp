@@ -6,6 +6,7 @@
 
 #include "i18n/win32/text_list_popup.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
 
@@ -31,14 +32,6 @@ constexpr TBarSlot kStatusBar[] = {
     {kIdBTNDELCONSTTEXT, 140}, {kIdSaveLanguageToFile, 140}, {kIdSpeedButton2, 124},
 };
 constexpr int kBarGap = 6;
-
-std::u16string WindowText(HWND AWindow) {
-  const int length = ::GetWindowTextLengthW(AWindow);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int read = ::GetWindowTextW(AWindow, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(read, 0)));
-  return FromWide(text);
-}
 
 void ReportSaveFailure(HWND AWindow, const std::u16string& APath) {
   const std::wstring text = L"The language file could not be written:\n" + ToWide(APath);

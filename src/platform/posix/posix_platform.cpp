@@ -65,21 +65,4 @@ void TPosixDesktop::Sleep(std::uint32_t AMilliseconds) {
   ::nanosleep(&duration, nullptr);
 }
 
-TPosixPlatform::TPosixPlatform()
-    : FPlatform{.Files = FFiles,
-                .Clock = FClock,
-                .Windows = FWindows,
-                .Debug = FDebug,
-                .MessageBox = FMessageBox,
-                .Audio = FAudio,
-                .Registry = FRegistry,
-                .Locale = FLocale,
-                .Libraries = FLibraries,
-                .Keyboard = FKeyboard,
-                .MainThread = FMainThread,
-                .HiddenWindows = FHiddenWindows,
-                .Hid = FHid,
-                .Desktop = FDesktop,
-                .Mutexes = FMutexes} {}
-
 }  // namespace mon::posix

@@ -126,28 +126,30 @@ class TPosixKeyboardState final : public TKeyboardState {
 // MainThread: the constructing thread; its loop (to come) runs TQueuedMainThread::RunPending.
 class TPosixPlatform {
  public:
-  TPosixPlatform();
   TPlatform& Platform() { return FPlatform; }
   // The main loop runs the work other threads hand to the main thread with RunPending.
-  TQueuedMainThread& MainThread() { return FMainThread; }
+  TQueuedMainThread& MainThread() { return FServices.MainThread; }
 
  private:
-  TPosixFileSystem FFiles;
-  TPosixClock FClock;
-  TPosixWindowSystem FWindows;
-  TPosixDebugOutput FDebug;
-  TPosixMessageBox FMessageBox;
-  TPosixAudioSystem FAudio;
-  TPosixRegistry FRegistry;
-  TPosixLocale FLocale;
-  TPosixDynamicLibraries FLibraries;
-  TPosixKeyboardState FKeyboard;
-  TQueuedMainThread FMainThread;
-  TPosixHidSystem FHid;
-  TPosixHiddenWindowFactory FHiddenWindows;
-  TPosixDesktop FDesktop;
-  TPosixNamedMutexes FMutexes;
-  TPlatform FPlatform;
+  struct TServices {
+    TPosixFileSystem Files;
+    TPosixClock Clock;
+    TPosixWindowSystem Windows;
+    TPosixDebugOutput Debug;
+    TPosixMessageBox MessageBox;
+    TPosixAudioSystem Audio;
+    TPosixRegistry Registry;
+    TPosixLocale Locale;
+    TPosixDynamicLibraries Libraries;
+    TPosixKeyboardState Keyboard;
+    TQueuedMainThread MainThread;
+    TPosixHidSystem Hid;
+    TPosixHiddenWindowFactory HiddenWindows;
+    TPosixDesktop Desktop;
+    TPosixNamedMutexes Mutexes;
+  };
+  TServices FServices;
+  TPlatform FPlatform = PlatformOf(FServices);
 };
 
 }  // namespace mon::posix

@@ -21,26 +21,28 @@ namespace mon::win32 {
 // Construct it on the main thread (the main-thread hand-over belongs to the constructing thread).
 class TWin32Platform {
  public:
-  TWin32Platform();
   TPlatform& Platform() { return FPlatform; }
 
  private:
-  TWin32FileSystem FFiles;
-  TWin32Clock FClock;
-  TWin32WindowSystem FWindows;
-  TWin32DebugOutput FDebug;
-  TWin32MessageBox FMessageBox;
-  TWin32AudioSystem FAudio;
-  TWin32Registry FRegistry;
-  TWin32Locale FLocale;
-  TWin32DynamicLibraries FLibraries;
-  TWin32KeyboardState FKeyboard;
-  TWin32MainThread FMainThread;  // created on the thread that creates the platform
-  TWin32HiddenWindowFactory FHiddenWindows;
-  TWin32HidSystem FHid;
-  TWin32Desktop FDesktop;
-  TWin32NamedMutexes FMutexes;
-  TPlatform FPlatform;
+  struct TServices {
+    TWin32FileSystem Files;
+    TWin32Clock Clock;
+    TWin32WindowSystem Windows;
+    TWin32DebugOutput Debug;
+    TWin32MessageBox MessageBox;
+    TWin32AudioSystem Audio;
+    TWin32Registry Registry;
+    TWin32Locale Locale;
+    TWin32DynamicLibraries Libraries;
+    TWin32KeyboardState Keyboard;
+    TWin32MainThread MainThread;  // created on the thread that creates the platform
+    TWin32HiddenWindowFactory HiddenWindows;
+    TWin32HidSystem Hid;
+    TWin32Desktop Desktop;
+    TWin32NamedMutexes Mutexes;
+  };
+  TServices FServices;
+  TPlatform FPlatform = PlatformOf(FServices);
 };
 
 }  // namespace mon::win32

@@ -1,12 +1,22 @@
 #include "platform/win32/win32_window.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
 #include "framework/application.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_ids.h"
 
 namespace mon::win32 {
+
+std::u16string WindowText(HWND AWindow) {
+  const int length = ::GetWindowTextLengthW(AWindow);
+  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+  const int read = ::GetWindowTextW(AWindow, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(read, 0)));
+  return FromWide(text);
+}
 
 TWin32Window::~TWin32Window() {
   DestroyWindowNow();

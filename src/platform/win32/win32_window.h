@@ -23,6 +23,9 @@ struct TWin32WindowParams {
   HBRUSH Background = nullptr;
 };
 
+// The text of a window or control (GetWindowTextW), whole.
+std::u16string WindowText(HWND AWindow);
+
 class TWin32Window {
  public:
   TWin32Window() = default;
