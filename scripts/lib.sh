@@ -22,9 +22,9 @@ mon_require_packages() {
 MON_NATIVE_PACKAGES=(cmake ninja-build ccache g++ googletest libbenchmark-dev libpng-dev pkg-config
   python3)
 # Packages of the Windows cross build and of running it under Wine, headless (pulseaudio: the
-# audio server the Win32 audio tests start for themselves).
+# audio server the Win32 audio tests start for themselves; nsis: the installer).
 MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth
-  pulseaudio python3)
+  pulseaudio python3 nsis)
 # Packages of cross-building libpng from Debian's source package (scripts/build-mingw-libpng.sh).
 MON_MINGW_LIBPNG_PACKAGES=(dpkg-dev cmake ninja-build gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev)
 
@@ -49,6 +49,10 @@ mon_start_wine() {
     fi
   done
   export WINEPREFIX="$MON_WINE_TMP/prefix"
+  # Wine links the user's Documents and Desktop to the home folder: a private one, so the
+  # monitor's profile folder and the tests' files never land in the real home.
+  export HOME="$MON_WINE_TMP/home"
+  mkdir -p "$HOME"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   wineboot -i >"$MON_WINE_TMP/wineboot.log" 2>&1

@@ -99,6 +99,7 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
   TimerDeviceArrial.SetInterval(kDeviceArrivalDelayMs);
   TimerDeviceArrial.OnTimer = [this](TComponent& ASender) { TimerDeviceArrialTimer(ASender); };
   uiHIDEvent1.OnDeviceArrival = [this](TComponent& ASender) { uiHIDEvent1DeviceArrival(ASender); };
+  FQuitMessage = FDesktop.RegisteredMessage(MON_QUIT_MESSAGE);
 
   FWindow->ShowScene(&FAboutPanel);
   TrayIcon1.SetVisible(true);
@@ -292,6 +293,10 @@ void TKORVALDZ314MONMAIN::WMCfgSettingsChanged() {
 
 bool TKORVALDZ314MONMAIN::HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
                                            std::intptr_t ALParam) {
+  if (AMessage == FQuitMessage && FQuitMessage != 0) {
+    Exit1Click(*this);  // asked from outside (an installer): the same end as from the menu
+    return true;
+  }
   switch (AMessage) {
     case WM_MONITOR_KEY_INDEX:
       WMMonitorKeyIndex(AWParam, ALParam);

@@ -52,6 +52,8 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
   TDesktop& FDesktop;
   TDM& FDM;
   std::unique_ptr<TAppWindow> FWindow;
+  // MON_QUIT_MESSAGE's number; 0 when the system gave none.
+  std::uint32_t FQuitMessage = 0;
   TMicrophoneMute FMicrophone;
 
  public:

@@ -33,6 +33,9 @@ inline constexpr char16_t MSG_SAVE_SETTINGS[] =
     u"THE SETTINGS HAS CHANGED, WOULD YOU LIKE TO SAVE?";
 inline constexpr char16_t MSG_WARNING[] = u"WARNING!";
 inline constexpr char16_t MSG_PROFILE_VERSION[] = u"GAMING MOUSE PROFILE VERSION INCORRECT!";
+// The registered window message, sent to the window of class MON_MAIN_CLASS, that asks the
+// monitor to end as Exit in its menu does (the installer and the uninstaller send it).
+inline constexpr char16_t MON_QUIT_MESSAGE[] = u"KORVALDZ314MON.Quit";
 
 // Window messages between the monitor and the configuration program ---------------------------
 

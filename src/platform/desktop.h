@@ -118,6 +118,12 @@ class TDesktop {
   // Shows a (possibly hidden) window in its current state and brings it to the foreground.
   virtual void ShowAndForeground(TWindowHandle AWindow) = 0;
 
+  // The number of the message registered system-wide under AName: every program that asks for
+  // the same name gets the same number, at or above 0xC000 (RegisterWindowMessageW). 0 when the
+  // system refuses. Such messages reach TAppWindowEvents::HandleAppMessage like the program's
+  // own.
+  virtual std::uint32_t RegisteredMessage(const std::u16string& AName) = 0;
+
   // Opens AFile with the shell verb "open" (a program is started, an address shown in the
   // browser). The result is not reported.
   virtual void ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder,

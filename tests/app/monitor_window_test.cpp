@@ -278,6 +278,15 @@ TEST_F(MonitorWindowTest, TrayClickShowsARunningConfigProgramOrStartsItFromTheMo
   EXPECT_EQ(Platform.Desktop.ShellOpens.size(), 1u);  // no second copy
 }
 
+TEST_F(MonitorWindowTest, TheQuitMessageEndsTheMonitorAsExitDoes) {
+  StartConfigProgram();
+  // Another program (an installer) registers the message by its name and sends it.
+  Post(Platform.Desktop.RegisteredMessage(MON_QUIT_MESSAGE), 0, 0);
+  EXPECT_TRUE(Platform.Desktop.Terminated);
+  EXPECT_EQ(DeliveredTo(kConfigWindow),
+            (std::vector<TDeliveredMessage>{{kConfigWindow, WM_MONITOR_EXIT, 0, 0, false}}));
+}
+
 TEST_F(MonitorWindowTest, ExitTellsTheConfigProgramOnceAndEndsTheLoop) {
   StartConfigProgram();
   Tray().NextMenuChoice = 2;  // Config, About (hidden), Exit

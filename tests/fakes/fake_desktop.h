@@ -110,6 +110,11 @@ class TFakeDesktop final : public TDesktop {
   bool SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
                     std::intptr_t ALParam, std::uint32_t ATimeoutMs) override;
   void ShowAndForeground(TWindowHandle AWindow) override { ShownWindows.push_back(AWindow); }
+  // Numbers from 0xC000 up, one per name.
+  std::uint32_t RegisteredMessage(const std::u16string& AName) override {
+    return FRegistered.try_emplace(AName, 0xC000 + static_cast<std::uint32_t>(FRegistered.size()))
+        .first->second;
+  }
   void ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder, TWindowHandle,
                  TShowCommand AShow) override {
     ShellOpens.push_back({AFile, AWorkingFolder, AShow});
@@ -131,6 +136,7 @@ class TFakeDesktop final : public TDesktop {
 
  private:
   TWindowHandle FNextHandle = 0x1000;
+  std::map<std::u16string, std::uint32_t> FRegistered;
 };
 
 }  // namespace mon::testing

@@ -93,6 +93,7 @@ class TPosixDesktop final : public TDesktop {
     return false;
   }
   void ShowAndForeground(TWindowHandle) override {}
+  std::uint32_t RegisteredMessage(const std::u16string&) override { return 0; }
   void ShellOpen(const std::u16string&, const std::u16string&, TWindowHandle,
                  TShowCommand) override {}
 };

@@ -163,8 +163,8 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
     default:
       break;
   }
-  if (AMessage >= WM_USER && AMessage < 0xC000 &&
-      FEvents.HandleAppMessage(AMessage, AWParam, ALParam)) {
+  // The program's own range and the registered messages (0xC000 and above).
+  if (AMessage >= WM_USER && FEvents.HandleAppMessage(AMessage, AWParam, ALParam)) {
     return 0;
   }
   return DefaultHandling(AMessage, AWParam, ALParam);
@@ -361,6 +361,10 @@ void TWin32Desktop::ShowAndForeground(TWindowHandle AWindow) {
   const HWND window = reinterpret_cast<HWND>(AWindow);
   ::ShowWindow(window, SW_SHOW);
   ::SetForegroundWindow(window);
+}
+
+std::uint32_t TWin32Desktop::RegisteredMessage(const std::u16string& AName) {
+  return ::RegisterWindowMessageW(ToWide(AName).c_str());
 }
 
 void TWin32Desktop::ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder,

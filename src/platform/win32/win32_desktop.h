@@ -18,6 +18,7 @@ class TWin32Desktop final : public TDesktop {
   bool SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
                     std::intptr_t ALParam, std::uint32_t ATimeoutMs) override;
   void ShowAndForeground(TWindowHandle AWindow) override;
+  std::uint32_t RegisteredMessage(const std::u16string& AName) override;
   void ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder,
                  TWindowHandle AOwner, TShowCommand AShow) override;
 };

@@ -16,6 +16,13 @@
 //                                          client area
 //   desktop_driver window-send CLASS MSG WPARAM LPARAM   sends a message (decimal numbers) to the
 //                                          first window of CLASS and prints what it returned
+//   desktop_driver run COMMANDLINE         starts a program with exactly this command line (as
+//                                          Wine would otherwise re-quote it), waits for it and
+//                                          exits with its exit code (up to 120 s)
+//   desktop_driver start COMMANDLINE       ... and does not wait
+//   desktop_driver file-version FILE       prints the file's version information, a line each:
+//                                          FileVersion=, ProductVersion=, ProductName=,
+//                                          FileDescription=
 //   desktop_driver screenshot FILE         saves the screen as a PNG
 //   desktop_driver screenshot FILE menu    ... only the open popup menu and the tray window
 //   desktop_driver screenshot FILE window CLASS   ... only the visible window of CLASS
@@ -292,6 +299,60 @@ int HideWindowsOfClass(const wchar_t* AClass) {
   return windows.empty() ? 1 : 0;
 }
 
+int StartProgram(const wchar_t* ACommandLine, bool AWait) {
+  std::wstring commandLine = ACommandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+    std::fprintf(stderr, "cannot start (%lu)\n", ::GetLastError());
+    return 1;
+  }
+  const mon::win32::TUniqueHandle process(started.hProcess);
+  const mon::win32::TUniqueHandle thread(started.hThread);
+  if (!AWait) {
+    return 0;
+  }
+  if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) {
+    return 1;
+  }
+  DWORD exitCode = 1;
+  ::GetExitCodeProcess(process.Get(), &exitCode);
+  return static_cast<int>(exitCode);
+}
+
+int PrintFileVersion(const wchar_t* AFile) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(AFile, &ignored);
+  if (size == 0) {
+    return 1;
+  }
+  std::vector<BYTE> data(size);
+  if (!::GetFileVersionInfoW(AFile, 0, size, data.data())) {
+    return 1;
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr) {
+    return 1;
+  }
+  std::printf("FileVersion=%u.%u.%u.%u\n", static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+              static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)),
+              static_cast<unsigned>(HIWORD(fixed->dwFileVersionLS)),
+              static_cast<unsigned>(LOWORD(fixed->dwFileVersionLS)));
+  for (const wchar_t* key : {L"ProductVersion", L"ProductName", L"FileDescription"}) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+    wchar_t* value = nullptr;
+    const bool found =
+        ::VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) &&
+        value != nullptr;
+    std::printf("%ls=%ls\n", key, found ? value : L"");
+  }
+  return 0;
+}
+
 int SendToWindowOfClass(const wchar_t* AClass, UINT AMessage, WPARAM AWParam, LPARAM ALParam) {
   const std::vector<HWND> windows = TopLevelWindows(AClass);
   if (windows.empty()) {
@@ -346,6 +407,12 @@ int wmain(int AArgc, wchar_t** AArgv) {
   }
   if (command == L"window-hide" && AArgc == 3) {
     return HideWindowsOfClass(AArgv[2]);
+  }
+  if ((command == L"run" || command == L"start") && AArgc == 3) {
+    return StartProgram(AArgv[2], command == L"run");
+  }
+  if (command == L"file-version" && AArgc == 3) {
+    return PrintFileVersion(AArgv[2]);
   }
   if (command == L"screenshot" && AArgc == 3) {
     return Screenshot(AArgv[2]);
