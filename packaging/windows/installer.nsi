@@ -3,7 +3,7 @@
 ;   VERSION      the project's version, "1.0.0"
 ;   PRODUCT      the product name, PUBLISHER its publisher
 ;   SOURCE_DIR   the monitor put together (KORVALDZ314MON.EXE, uiHook.dll, config.ini,
-;                LanguageTranslate.exe, images\0409\icons\logo.ico)
+;                LanguageTranslate.exe, images\0409\icons\logo.ico and logo_muted.ico)
 ;   OUTPUT       the setup file to write
 ;
 ; Command line: /S installs silently, /D=<folder> (last, unquoted) chooses the folder, /START
@@ -110,6 +110,7 @@ Section "Install"
   File "${SOURCE_DIR}\LanguageTranslate.exe"
   SetOutPath "$INSTDIR\images\0409\icons"
   File "${SOURCE_DIR}\images\0409\icons\logo.ico"
+  File "${SOURCE_DIR}\images\0409\icons\logo_muted.ico"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -165,6 +166,7 @@ Section "-un.Program"
   Delete "$INSTDIR\config.ini"
   Delete "$INSTDIR\LanguageTranslate.exe"
   Delete "$INSTDIR\images\0409\icons\logo.ico"
+  Delete "$INSTDIR\images\0409\icons\logo_muted.ico"
   RMDir "$INSTDIR\images\0409\icons"
   RMDir "$INSTDIR\images\0409"
   RMDir "$INSTDIR\images"

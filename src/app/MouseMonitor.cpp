@@ -44,8 +44,15 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       FPlatform(APlatform),
       FDesktop(APlatform.Desktop),
       FDM(ADM),
+      FOptions(LoadMonitorOptions(APlatform.Files, APlatform.Locale)),
       FWindow(CreateMainWindow(FDesktop, *this)),
-      FMicrophone(APlatform.Audio, APlatform.MessageBox),
+      FMuteChangedSignal(std::make_shared<TWindowSignal>(*FWindow, kWmMicrophoneMuteChanged)),
+      FDefaultMicrophoneSignal(
+          std::make_shared<TWindowSignal>(*FWindow, kWmDefaultMicrophoneChanged)),
+      FMicrophone(
+          APlatform.Audio, APlatform.MessageBox,
+          {.MuteChanged = [signal = FMuteChangedSignal] { signal->Post(); },
+           .DefaultDeviceChanged = [signal = FDefaultMicrophoneSignal] { signal->Post(); }}),
       FAboutPanel(this, LoadAboutPanelImages(),
                   [](const std::u16string& AText) { return TranslateText(AText); }),
       uiHook1(this, APlatform),
@@ -107,6 +114,9 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
 }
 
 TKORVALDZ314MONMAIN::~TKORVALDZ314MONMAIN() {
+  // A late call of an audio thread must find no window to post to.
+  FMuteChangedSignal->Detach();
+  FDefaultMicrophoneSignal->Detach();
   FWindow->ShowScene(nullptr);
   UnregisterTranslatedScene(FAboutPanelTexts);
   FormDestroy(*this);
@@ -129,6 +139,9 @@ void TKORVALDZ314MONMAIN::InitializeMonitor() {
   ApplyLanguageAndTrayTexts();
   if (FMicrophone.UsesAudioEndpoint()) {
     FMicrophone.OpenAudioEndpoint();
+    // The microphone the user talks into is the default one: follow it when it changes.
+    FMicrophone.WatchDefaultDevice();
+    ShowMicrophoneState();
   }
   // The device is opened by the arrival path: the arrival notifier raises one arrival 1.5 s
   // after its creation.
@@ -138,10 +151,59 @@ void TKORVALDZ314MONMAIN::LoadTrayIcon() {
   const std::u16string path =
       IncludeTrailingBackslash(FPlatform.Files.ExecutableFolder()) + kTrayIconRelativePath;
   if (FPlatform.Files.FileExists(path)) {
-    TrayIcon1.SetIconFile(path);
-  } else {
-    TrayIcon1.SetIconFile(std::nullopt);
+    FTrayIconFile = path;
   }
+  const std::u16string mutedPath =
+      IncludeTrailingBackslash(FPlatform.Files.ExecutableFolder()) + kTrayMutedIconRelativePath;
+  if (FPlatform.Files.FileExists(mutedPath)) {
+    FTrayMutedIconFile = mutedPath;
+  }
+  TrayIcon1.SetIcon(FTrayIconFile, TTrayIconState::Normal);
+}
+
+void TKORVALDZ314MONMAIN::ShowMicrophoneState() {
+  if (!FOptions.TrayMicrophoneState) {
+    return;
+  }
+  // Without a microphone (or a state to read) the icon and hint are as they always were.
+  const std::optional<bool> muted = FMicrophone.MuteState();
+  if (muted.value_or(false)) {
+    TrayIcon1.SetIcon(FTrayMutedIconFile, TTrayIconState::Muted);
+  } else {
+    TrayIcon1.SetIcon(FTrayIconFile, TTrayIconState::Normal);
+  }
+  std::u16string hint = TranslateText(DRIVER_TITLE);
+  if (muted) {
+    hint += u'\n';
+    hint += TranslateText(*muted ? kMicrophoneMutedText : kMicrophoneOnText);
+  }
+  TrayIcon1.SetHint(hint);
+}
+
+void TKORVALDZ314MONMAIN::ShowNotice(const std::u16string& AText) {
+  if (!FOptions.ShowNotices || FDesktop.UserIsBusy()) {
+    return;
+  }
+  // No title: the system names the program, and the text says it all.
+  TrayIcon1.ShowNotice(u"", AText);
+}
+
+std::u16string TKORVALDZ314MONMAIN::ProfileNoticeText(int AProfile) const {
+  const std::u16string number = IntToText(AProfile + 1);
+  std::u16string text = TranslateText(u"PROFILE " + number);
+  // A profile the user named has a file name of its own (the defaults are prefix + number).
+  const auto& entry = FDM.FProfileSettingGroup.ProfileSettingList[AProfile];
+  std::u16string name = ReadFixedText(entry.szProfileFileName);
+  if (name.size() > 4 &&
+      SameTextIgnoreCase(std::u16string_view(name).substr(name.size() - 4), u".pfd")) {
+    name.resize(name.size() - 4);
+  }
+  if (!name.empty() &&
+      !SameTextIgnoreCase(name, FDM.FOptionsFromConfigFile.ProfileNamePrefix + number)) {
+    text += u": ";
+    text += name;
+  }
+  return text;
 }
 
 void TKORVALDZ314MONMAIN::LoadIncludeHidDeviceList() {
@@ -167,6 +229,10 @@ void TKORVALDZ314MONMAIN::ApplyLanguageAndTrayTexts() {
   // The hint the tray finally shows is the driver title's.
   TrayIcon1.SetHint(TranslateText(DRIVER_TITLE));
   setTitle(TranslateText(MON_TITLE));
+  // ... with the microphone's state below it, in the new language too.
+  if (FMicrophone.HasAudioEndpoint()) {
+    ShowMicrophoneState();
+  }
 }
 
 // Tray and menu ---------------------------------------------------------------------------------
@@ -248,6 +314,7 @@ void TKORVALDZ314MONMAIN::WMMonitorKeyIndex(std::uintptr_t AWParam, std::intptr_
       // program cannot freeze the monitor.
       FDesktop.SendToWindow(config, WM_MONITOR_PROFILE_SWITCHED,
                             static_cast<std::uintptr_t>(action.Index), 0, kConfigSendTimeoutMs);
+      ShowNotice(ProfileNoticeText(action.Index));
       break;
     case TKeyIndexAction::TKind::Button: {
       const auto& button =
@@ -263,6 +330,10 @@ void TKORVALDZ314MONMAIN::WMMonitorKeyIndex(std::uintptr_t AWParam, std::intptr_
 void TKORVALDZ314MONMAIN::DispatchButtonFunction(int, int AFunctionCode, std::intptr_t) {
   if (AFunctionCode == kFunctionCodeMicrophoneMute) {
     MicrophoneMute();
+    ShowMicrophoneState();
+    if (const std::optional<bool> muted = FMicrophone.MuteState()) {
+      ShowNotice(TranslateText(*muted ? kMicrophoneMutedText : kMicrophoneOnText));
+    }
   }
 }
 
@@ -298,6 +369,16 @@ bool TKORVALDZ314MONMAIN::HandleAppMessage(std::uint32_t AMessage, std::uintptr_
     return true;
   }
   switch (AMessage) {
+    case kWmMicrophoneMuteChanged:
+      // Changed elsewhere (another program, the sound settings, a headset's button).
+      ShowMicrophoneState();
+      return true;
+    case kWmDefaultMicrophoneChanged:
+      // The endpoint of the new default device replaces the old one (its sink unregistered
+      // first); no device at all leaves none, without a message.
+      FMicrophone.OpenAudioEndpoint();
+      ShowMicrophoneState();
+      return true;
     case WM_MONITOR_KEY_INDEX:
       WMMonitorKeyIndex(AWParam, ALParam);
       return true;

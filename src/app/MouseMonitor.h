@@ -11,6 +11,7 @@
 
 #include "app/form_components.h"
 #include "app/microphone_mute.h"
+#include "app/monitor_options.h"
 #include "framework/component.h"
 #include "hid/uiHIDData.h"
 #include "hid/uiHIDEvent.h"
@@ -19,6 +20,7 @@
 #include "i18n/uiLanguage.h"
 #include "platform/desktop.h"
 #include "platform/platform.h"
+#include "platform/window_signal.h"
 #include "profiles/DMUnit.h"
 #include "ui/about_panel.h"
 
@@ -31,6 +33,14 @@ inline constexpr std::uint32_t kDeviceArrivalDelayMs = 1500;
 inline constexpr std::uintptr_t kTimerDeviceArrialId = 1;
 inline constexpr char16_t kProfileIdValueName[] = u"ProfileID";
 inline constexpr char16_t kTrayIconRelativePath[] = u"images\\0409\\icons\\logo.ico";
+inline constexpr char16_t kTrayMutedIconRelativePath[] = u"images\\0409\\icons\\logo_muted.ico";
+// The monitor's own messages to its window, outside the configuration program's numbers: the
+// audio threads hand a mute change and a new default microphone to the main thread with them.
+inline constexpr std::uint32_t kWmMicrophoneMuteChanged = 7600;
+inline constexpr std::uint32_t kWmDefaultMicrophoneChanged = 7601;
+// The texts of the microphone's state (hint and notices), translated like the tray's others.
+inline constexpr char16_t kMicrophoneOnText[] = u"Microphone on";
+inline constexpr char16_t kMicrophoneMutedText[] = u"Microphone muted";
 
 class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
  public:
@@ -51,7 +61,11 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
   TPlatform& FPlatform;
   TDesktop& FDesktop;
   TDM& FDM;
+  const TMonitorOptions FOptions;
   std::unique_ptr<TAppWindow> FWindow;
+  // The audio threads' way to the main thread; detached before the window goes.
+  std::shared_ptr<TWindowSignal> FMuteChangedSignal;
+  std::shared_ptr<TWindowSignal> FDefaultMicrophoneSignal;
   // MON_QUIT_MESSAGE's number; 0 when the system gave none.
   std::uint32_t FQuitMessage = 0;
   TMicrophoneMute FMicrophone;
@@ -83,6 +97,9 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
 
   // The include list as config.ini gives it; nothing reads this copy.
   std::vector<std::u16string> FIncludeHidDeviceList;
+  // The icon files of the tray (nullopt: the program's own icon), found at creation.
+  std::optional<std::u16string> FTrayIconFile;
+  std::optional<std::u16string> FTrayMutedIconFile;
 
   // Published handlers.
   void FormCreate(TComponent& Sender);
@@ -106,6 +123,12 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
  private:
   void InitializeMonitor();
   void LoadTrayIcon();
+  // The tray icon and hint for the microphone's state now (with TrayMicrophoneState on).
+  void ShowMicrophoneState();
+  // A notice beside the tray icon (with ShowNotices on, and not while the user is busy).
+  void ShowNotice(const std::u16string& AText);
+  // "PROFILE n", with the profile's stored name when it has its own.
+  std::u16string ProfileNoticeText(int AProfile) const;
   void LoadIncludeHidDeviceList();
   void ApplyLanguageAndTrayTexts();
   void ShowOrLaunchConfig();

@@ -66,7 +66,12 @@ class TTrayIconComponent : public TComponent, public TTrayIconEvents {
   void SetVisible(bool AValue);
   bool Visible() const { return FIcon->IsShown(); }
   void SetHint(const std::u16string& AHint) { FIcon->SetHint(AHint); }
-  void SetIconFile(const std::optional<std::u16string>& APath) { FIcon->SetIconFile(APath); }
+  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) {
+    FIcon->SetIcon(APath, AState);
+  }
+  void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) {
+    FIcon->ShowNotice(ATitle, AText);
+  }
 
   TPopupMenu* PopupMenu = nullptr;
   TNotifyEvent OnClick;

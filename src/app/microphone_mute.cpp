@@ -6,16 +6,58 @@ namespace mon {
 
 void TMyEndpointVolumeCallback::OnNotify(const TAudioVolumeNotificationData&) {
   FVolumeUpdating->store(true);
+  if (FMuteChanged) {
+    FMuteChanged();
+  }
   FVolumeUpdating->store(false);
 }
 
-TMicrophoneMute::TMicrophoneMute(TAudioSystem& AAudio, TMessageBox& AMessageBox)
+class TMicrophoneMute::TDeviceWatchCallback final : public TDefaultCaptureDeviceCallback {
+ public:
+  explicit TDeviceWatchCallback(std::function<void()> AChanged) : FChanged(std::move(AChanged)) {}
+  void DefaultCaptureDeviceChanged() override {
+    if (FChanged) {
+      FChanged();
+    }
+  }
+
+ private:
+  const std::function<void()> FChanged;
+};
+
+TMicrophoneMute::TMicrophoneMute(TAudioSystem& AAudio, TMessageBox& AMessageBox,
+                                 TMicrophoneSignals ASignals)
     : FAudio(AAudio),
       FMessageBox(AMessageBox),
+      FSignals(std::move(ASignals)),
       FVolumeUpdating(std::make_shared<std::atomic<bool>>(false)) {}
 
 TMicrophoneMute::~TMicrophoneMute() {
+  FDeviceWatch.reset();
   ReleaseAudioEndpoint();
+}
+
+void TMicrophoneMute::WatchDefaultDevice() {
+  if (FDeviceWatch || !FAudio.IsEndpointAudioSystem()) {
+    return;
+  }
+  try {
+    FDeviceWatch = FAudio.WatchDefaultCaptureDevice(
+        std::make_shared<TDeviceWatchCallback>(FSignals.DefaultDeviceChanged));
+  } catch (...) {
+    // Without a watch the monitor keeps the endpoint it has, as before.
+  }
+}
+
+std::optional<bool> TMicrophoneMute::MuteState() {
+  if (!FEndpoint) {
+    return std::nullopt;
+  }
+  try {
+    return FEndpoint->GetMute();
+  } catch (...) {
+    return std::nullopt;
+  }
 }
 
 void TMicrophoneMute::ReleaseAudioEndpoint() {
@@ -37,7 +79,8 @@ void TMicrophoneMute::OpenAudioEndpoint() {
     if (!FEndpoint) {
       return;
     }
-    auto callback = std::make_shared<TMyEndpointVolumeCallback>(FVolumeUpdating);
+    auto callback =
+        std::make_shared<TMyEndpointVolumeCallback>(FVolumeUpdating, FSignals.MuteChanged);
     if (FEndpoint->RegisterControlChangeNotify(callback)) {
       FCallback = callback;
     }

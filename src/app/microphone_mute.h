@@ -7,7 +7,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/audio.h"
@@ -31,26 +33,38 @@ inline constexpr std::array<std::uint32_t, 4> kMixerLineComponentTypes = {
 inline constexpr char16_t kMixerGetLineInfoErrorText[] = u"GetLineInfo Error";
 inline constexpr char16_t kMixerSetControlDetailsErrorText[] = u"SetControlDetails Error";
 
-// The endpoint's notification sink. It only marks that a notification is being handled; the flag
-// is shared with the TMicrophoneMute that created it, so a notification that arrives late (while
-// or after the sink is unregistered) touches nothing that has been destroyed.
+// How the audio system's threads reach the main thread: each is called on an audio thread, must
+// not block, and may come late (while or after its sink or watch ends), so it may hold nothing
+// that the main thread destroys (a TWindowSignal's Post, for example). Either may be empty.
+struct TMicrophoneSignals {
+  std::function<void()> MuteChanged;           // the endpoint reported a mute or volume change
+  std::function<void()> DefaultDeviceChanged;  // another capture device became the default
+};
+
+// The endpoint's notification sink. It marks that a notification is being handled and hands the
+// change to the main thread; the flag is shared with the TMicrophoneMute that created it, so a
+// notification that arrives late (while or after the sink is unregistered) touches nothing that
+// has been destroyed.
 class TMyEndpointVolumeCallback final : public TAudioEndpointVolumeCallback {
  public:
-  explicit TMyEndpointVolumeCallback(std::shared_ptr<std::atomic<bool>> AVolumeUpdating)
-      : FVolumeUpdating(std::move(AVolumeUpdating)) {}
+  TMyEndpointVolumeCallback(std::shared_ptr<std::atomic<bool>> AVolumeUpdating,
+                            std::function<void()> AMuteChanged)
+      : FVolumeUpdating(std::move(AVolumeUpdating)), FMuteChanged(std::move(AMuteChanged)) {}
 
-  // Audio thread. Sets VolumeUpdating, then clears it; the notification data is not used.
+  // Audio thread. Sets VolumeUpdating, signals the main thread, then clears VolumeUpdating; the
+  // notification data is not used (the main thread reads the state it then has).
   void OnNotify(const TAudioVolumeNotificationData& ANotify) override;
 
  private:
   std::shared_ptr<std::atomic<bool>> FVolumeUpdating;
+  const std::function<void()> FMuteChanged;
 };
 
 class TMicrophoneMute {
  public:
   // AAudio and AMessageBox must outlive this object. Nothing is opened yet.
-  TMicrophoneMute(TAudioSystem& AAudio, TMessageBox& AMessageBox);
-  // Unregisters the notification sink, then releases the endpoint.
+  TMicrophoneMute(TAudioSystem& AAudio, TMessageBox& AMessageBox, TMicrophoneSignals ASignals = {});
+  // Ends the device watch, unregisters the notification sink, then releases the endpoint.
   ~TMicrophoneMute();
 
   TMicrophoneMute(const TMicrophoneMute&) = delete;
@@ -64,6 +78,13 @@ class TMicrophoneMute {
   // an endpoint that is open. Failures leave no endpoint and show nothing. Main thread.
   void OpenAudioEndpoint();
   bool HasAudioEndpoint() const { return FEndpoint != nullptr; }
+
+  // Starts signalling DefaultDeviceChanged whenever the default capture device changes (nothing
+  // when the system cannot tell). Main thread.
+  void WatchDefaultDevice();
+  // The mute state of the open endpoint now; nullopt without an endpoint or when it does not
+  // answer. Main thread.
+  std::optional<bool> MuteState();
 
   // Inverts the microphone's mute state as the system reports it now. On older systems through
   // the mixer; otherwise through the endpoint, which is opened first when it is not open (and
@@ -96,8 +117,13 @@ class TMicrophoneMute {
   bool ToggleEndpointMute();
   void ReleaseAudioEndpoint();
 
+  // Hands the system's device change to DefaultDeviceChanged.
+  class TDeviceWatchCallback;
+
   TAudioSystem& FAudio;
   TMessageBox& FMessageBox;
+  const TMicrophoneSignals FSignals;
+  std::unique_ptr<TAudioDeviceWatch> FDeviceWatch;
   std::shared_ptr<std::atomic<bool>> FVolumeUpdating;
   std::unique_ptr<TAudioEndpoint> FEndpoint;
   // The registered sink. The endpoint holds the only reference; this one serves to unregister.

@@ -33,6 +33,24 @@ class TAudioEndpointVolumeCallback {
   virtual void OnNotify(const TAudioVolumeNotificationData& ANotify) = 0;
 };
 
+// Receiver of the changes of the default capture device (a headset plugged in or chosen in the
+// sound settings, the default device removed).
+class TDefaultCaptureDeviceCallback {
+ public:
+  virtual ~TDefaultCaptureDeviceCallback() = default;
+  // Called on a thread of the audio system, never on the main thread; it must not block. It may
+  // still be running, or be called once more, while its watch ends, so it must touch nothing
+  // that the ending side destroys.
+  virtual void DefaultCaptureDeviceChanged() = 0;
+};
+
+// A running watch of the default capture device; destroying it ends the calls (and waits for
+// none: see the callback).
+class TAudioDeviceWatch {
+ public:
+  virtual ~TAudioDeviceWatch() = default;
+};
+
 // One opened capture endpoint. Destroying it unregisters a callback that is still registered and
 // then releases the endpoint.
 class TAudioEndpoint {
@@ -85,6 +103,12 @@ class TAudioSystem {
   // is no capture device or the audio system fails. Each call opens a new endpoint object.
   virtual std::unique_ptr<TAudioEndpoint> OpenDefaultCaptureEndpoint() = 0;
 
+  // Calls ACallback whenever the default capture endpoint for multimedia changes, until the
+  // returned watch is destroyed (it holds ACallback until then). nullptr when the system cannot
+  // watch (no endpoint audio, the audio system fails).
+  virtual std::unique_ptr<TAudioDeviceWatch> WatchDefaultCaptureDevice(
+      std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback) = 0;
+
   // The number of mixer devices (0 when there are none).
   virtual std::uint32_t MixerDeviceCount() = 0;
   // Opens mixer device AIndex; nullptr when it cannot be opened.
@@ -100,6 +124,10 @@ class TAudioSystemWrapper : public TAudioSystem {
   bool IsEndpointAudioSystem() override { return FTarget.IsEndpointAudioSystem(); }
   std::unique_ptr<TAudioEndpoint> OpenDefaultCaptureEndpoint() override {
     return FTarget.OpenDefaultCaptureEndpoint();
+  }
+  std::unique_ptr<TAudioDeviceWatch> WatchDefaultCaptureDevice(
+      std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback) override {
+    return FTarget.WatchDefaultCaptureDevice(std::move(ACallback));
   }
   std::uint32_t MixerDeviceCount() override { return FTarget.MixerDeviceCount(); }
   std::unique_ptr<TAudioMixer> OpenMixer(std::uint32_t AIndex) override {

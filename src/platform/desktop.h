@@ -72,12 +72,23 @@ class TTrayIconEvents {
   virtual void TrayMenuRequested() = 0;
 };
 
+// Which of the program's own icons the tray shows when it has no icon file.
+enum class TTrayIconState {
+  Normal,
+  Muted,  // the same icon with the muted mark
+};
+
 class TTrayIcon {
  public:
   virtual ~TTrayIcon() = default;
-  // The icon file to show (an .ico); nullopt or an unloadable file keeps the program's icon.
-  virtual void SetIconFile(const std::optional<std::u16string>& APath) = 0;
+  // The icon file to show (an .ico); nullopt or an unloadable file shows the program's own icon
+  // for AState.
+  virtual void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) = 0;
+  // The hint; a line break starts a second line.
   virtual void SetHint(const std::u16string& AHint) = 0;
+  // A short notice beside the icon (a balloon), without sound. A newer notice replaces one still
+  // shown rather than waiting behind it. Nothing while the icon is not shown.
+  virtual void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) = 0;
   // Puts the icon up (retrying later when the notification area is not there yet, and again
   // whenever the notification area is re-created); Hide removes it.
   virtual void Show() = 0;
@@ -117,6 +128,11 @@ class TDesktop {
                             std::intptr_t ALParam, std::uint32_t ATimeoutMs) = 0;
   // Shows a (possibly hidden) window in its current state and brings it to the foreground.
   virtual void ShowAndForeground(TWindowHandle AWindow) = 0;
+
+  // True while notices would disturb: a full-screen program or game, a presentation, the session
+  // locked or the screen saver on (SHQueryUserNotificationState). False when the system cannot
+  // tell.
+  virtual bool UserIsBusy() = 0;
 
   // The number of the message registered system-wide under AName: every program that asks for
   // the same name gets the same number, at or above 0xC000 (RegisterWindowMessageW). 0 when the

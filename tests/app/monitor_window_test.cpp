@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "app/report_decoding.h"
 #include "app/shared_definitions.h"
@@ -21,6 +22,12 @@ namespace mon::testing {
 namespace {
 
 constexpr TWindowHandle kConfigWindow = 0x77;
+constexpr char16_t kIconFile[] = u"C:\\Program\\images\\0409\\icons\\logo.ico";
+constexpr char16_t kMutedIconFile[] = u"C:\\Program\\images\\0409\\icons\\logo_muted.ico";
+// The tray texts in the stored language, Chinese.
+constexpr char16_t kHintTitle[] = u"GAMING MOUSE DRIVER";
+constexpr char16_t kMutedText[] = u"\u9ea6\u514b\u98ce\u5df2\u9759\u97f3";
+constexpr char16_t kOnText[] = u"\u9ea6\u514b\u98ce\u5df2\u5f00\u542f";
 
 class MonitorWindowTest : public ::testing::Test {
  protected:
@@ -94,7 +101,8 @@ class MonitorWindowTest : public ::testing::Test {
   TFakePlatform Platform;
   // The monitor's folder holds its tray icon before the monitor starts.
   bool IconPlaced = [this] {
-    Platform.Files.AddFile(u"C:\\Program\\images\\0409\\icons\\logo.ico", {0, 0, 1, 0});
+    Platform.Files.AddFile(kIconFile, {0, 0, 1, 0});
+    Platform.Files.AddFile(kMutedIconFile, {0, 0, 1, 0});
     return true;
   }();
   TApplication App;
@@ -285,6 +293,92 @@ TEST_F(MonitorWindowTest, TheQuitMessageEndsTheMonitorAsExitDoes) {
   EXPECT_TRUE(Platform.Desktop.Terminated);
   EXPECT_EQ(DeliveredTo(kConfigWindow),
             (std::vector<TDeliveredMessage>{{kConfigWindow, WM_MONITOR_EXIT, 0, 0, false}}));
+}
+
+TEST_F(MonitorWindowTest, APressShowsTheMicrophonesStateInTheTrayAndANotice) {
+  EXPECT_EQ(Tray().Hint, std::u16string(kHintTitle) + u"\n" + kOnText);  // from the start
+  Bind(3, kFunctionCodeMicrophoneMute);
+  Post(WM_MONITOR_KEY_INDEX, 3, 1);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Muted);
+  EXPECT_EQ(Tray().IconFile, kMutedIconFile);
+  EXPECT_EQ(Tray().Hint, std::u16string(kHintTitle) + u"\n" + kMutedText);
+  EXPECT_EQ(Tray().Notices, (std::vector<std::u16string>{kMutedText}));
+  // While a full-screen program runs the icon still changes, but no notice comes.
+  Platform.Desktop.UserBusy = true;
+  Post(WM_MONITOR_KEY_INDEX, 3, 1);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);
+  EXPECT_EQ(Tray().IconFile, kIconFile);
+  EXPECT_EQ(Tray().Notices.size(), 1u);
+  // A profile selected on the mouse: its number, and its own name when the user gave it one.
+  Platform.Desktop.UserBusy = false;
+  WriteFixedText(DM->FProfileSettingGroup.ProfileSettingList[3].szProfileFileName, u"Shooter.pfd");
+  Post(WM_MONITOR_KEY_INDEX, kFirstProfileKeyIndex + 2, 1);
+  Post(WM_MONITOR_KEY_INDEX, kFirstProfileKeyIndex + 3, 1);
+  EXPECT_EQ(Tray().Notices, (std::vector<std::u16string>{kMutedText, u"\u65b9\u6848 3",
+                                                         u"\u65b9\u6848 4: Shooter"}));
+}
+
+TEST_F(MonitorWindowTest, ChangesElsewhereAndANewDefaultMicrophoneReachTheTrayOnTheMainThread) {
+  // Another program mutes: the sink, on an audio thread, only posts to the window.
+  Platform.Audio.SystemMuted = true;
+  const auto sink = Platform.Audio.RegisteredCallback();
+  ASSERT_TRUE(sink);
+  std::thread([&] { sink->OnNotify({}); }).join();
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);
+  EXPECT_EQ(Window().DeliverPosted(), 1);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Muted);
+
+  // A headset becomes the default microphone: its endpoint replaces the old one, whose sink is
+  // unregistered first, and the next press mutes the headset, not the old microphone.
+  Platform.Audio.HeadsetIsDefault = true;
+  const auto watch = Platform.Audio.DeviceWatchCallback();
+  ASSERT_TRUE(watch);
+  std::thread([&] { watch->DefaultCaptureDeviceChanged(); }).join();
+  EXPECT_EQ(Window().DeliverPosted(), 1);
+  EXPECT_FALSE(Platform.Audio.ReleasedWhileRegistered);
+  EXPECT_EQ(Platform.Audio.LiveEndpoints(), 1);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);  // the headset is not muted
+  Bind(3, kFunctionCodeMicrophoneMute);
+  Post(WM_MONITOR_KEY_INDEX, 3, 1);
+  EXPECT_TRUE(Platform.Audio.HeadsetMuted);
+  EXPECT_TRUE(Platform.Audio.SystemMuted);  // as the other program left it
+
+  // The last microphone goes: no endpoint, no message, the plain icon and hint.
+  const std::size_t boxes = Platform.MessageBox.Shown.size();
+  Platform.Audio.CaptureDevicePresent = false;
+  std::thread([&] { watch->DefaultCaptureDeviceChanged(); }).join();
+  Window().DeliverPosted();
+  EXPECT_EQ(Platform.Audio.LiveEndpoints(), 0);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);
+  EXPECT_EQ(Tray().Hint, kHintTitle);
+  EXPECT_EQ(Platform.MessageBox.Shown.size(), boxes);
+}
+
+TEST(MonitorWindowSwitchesTest, BothSwitchesOffGiveTodaysTrayCalls) {
+  TFakePlatform platform;
+  platform.Files.AddFile(kIconFile, {0, 0, 1, 0});
+  platform.Files.AddTextFile(u"C:\\Program\\config.ini",
+                             "[OtherConfig]\nTrayMicrophoneState=0\nShowNotices=0\n");
+  TApplication application;
+  TDM dm(nullptr, platform.Platform());
+  {
+    TKORVALDZ314MONMAIN monitor(&application, platform.Platform(), dm);
+    auto& window = static_cast<TFakeAppWindow&>(monitor.Window());
+    dm.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[3].nFunctionCode = kFunctionCodeMicrophoneMute;
+    // A press, a selection, a change elsewhere and a new default microphone.
+    window.PostToSelf(WM_MONITOR_KEY_INDEX, 3, 1);
+    window.PostToSelf(WM_MONITOR_KEY_INDEX, kFirstProfileKeyIndex + 1, 1);
+    platform.Audio.RegisteredCallback()->OnNotify({});
+    platform.Audio.DeviceWatchCallback()->DefaultCaptureDeviceChanged();
+    window.DeliverPosted();
+    EXPECT_TRUE(platform.Audio.SystemMuted);  // the mute key works as ever
+    EXPECT_EQ(
+        platform.Desktop.LastTrayIcon->Calls,
+        (std::vector<std::u16string>{u"Show", u"SetIcon " + std::u16string(kIconFile) + u" Normal",
+                                     u"SetHint \u6e38\u620f\u9f20\u6807\u9a71\u52a8",
+                                     u"SetHint GAMING MOUSE DRIVER"}));
+  }
+  RevertToOriginal();  // the language in force is process-wide
 }
 
 TEST_F(MonitorWindowTest, ExitTellsTheConfigProgramOnceAndEndsTheLoop) {

@@ -59,6 +59,10 @@ logged() { tr -d '\r' 2>/dev/null <"$work/KORVALDZ314.log" | grep -qxF "$1"; }
 logged_times() { tr -d '\r' 2>/dev/null <"$work/KORVALDZ314.log" | grep -cxF "$1"; }
 mute_changes() { tr -d '\r' 2>/dev/null <"$work/microphone.log" | tr '\n' ' ' | sed 's/ $//'; }
 mute_changes_are() { [ "$(mute_changes)" = "$1" ]; }
+headset_changes_are() {
+  [ "$(tr -d '\r' 2>/dev/null <"$work/microphone.headset.log" | tr '\n' ' ' | sed 's/ $//')" = "$1" ]
+}
+tray_state_is() { [ "$(driver tray-icon-state | tr -d '\r')" = "$1" ]; }
 driver() { wine "$work/desktop_driver.exe" "$@" 2>/dev/null; }
 windows_of() { driver window-count "$1" | tr -d '\r'; }
 windows_of_is() { [ "$(windows_of "$1")" = "$2" ]; }
@@ -141,6 +145,8 @@ release_key() { feed 'send e2emouse 0700000000000000' >/dev/null; }
 say "the mouse reports: key 5 pressed, released"
 press_key5
 check "the mute key mutes the microphone" until_true 10 mute_changes_are "SetMute 1"
+check "  ... and the tray icon shows the muted mark" until_true 10 tray_state_is muted
+shot notice.png tray
 release_key
 feed 'send e2emouse 08022B0000000000' >/dev/null  # a later report, to know the release is done
 check "  ... and its release does nothing" until_true 10 logged "msg=7042 wParam=43 lParam=0"
@@ -149,11 +155,27 @@ say "the mouse reports: key 5 pressed, released"
 press_key5
 release_key
 check "a second press unmutes it" until_true 10 mute_changes_are "SetMute 1 SetMute 0"
-say "another program mutes the microphone; the mouse reports: key 5 pressed"
-printf 1 >"$work/microphone"
+check "  ... and the tray icon is plain again" until_true 10 tray_state_is plain
+say "another program mutes the microphone"
+elsewhere_ms=$(driver tray-after-write "$(winepath -w "$work/microphone")" 1 muted | tr -d '\r')
+check "a change made elsewhere shows in the tray icon" test -n "$elsewhere_ms"
+echo "   (the tray icon followed the change made elsewhere after ${elsewhere_ms:-?} ms)"
+say "the mouse reports: key 5 pressed"
 press_key5
 check "a press after another program's change inverts the state as it then is" \
   until_true 10 mute_changes_are "SetMute 1 SetMute 0 SetMute 0"
+check "  ... and the icon follows" until_true 10 tray_state_is plain
+
+say "a muted headset becomes the default microphone; the mouse reports: key 5 pressed"
+printf 1 >"$work/microphone.headset"
+printf headset >"$work/microphone.default"
+check "the tray icon shows the new default microphone's state" until_true 10 tray_state_is muted
+shot tray_muted.png tray-hint
+press_key5
+check "  ... and the next press unmutes the new one" \
+  until_true 10 headset_changes_are "SetMute 0"
+check "  ... leaves the old one alone" mute_changes_are "SetMute 1 SetMute 0 SetMute 0"
+check "  ... and the icon follows" until_true 10 tray_state_is plain
 
 # A configuration program that hangs in its 7040 handler must not stop the next report.
 say "the configuration program hangs in its next 7040 handler for 8 s"

@@ -7,7 +7,9 @@ namespace mon::testing {
 class TFakeAudioEndpoint final : public TAudioEndpoint {
  public:
   explicit TFakeAudioEndpoint(TFakeAudioSystem& ASystem)
-      : FSystem(ASystem), FGeneration(ASystem.FDeviceGeneration) {
+      : FSystem(ASystem),
+        FGeneration(ASystem.FDeviceGeneration),
+        FMuted(ASystem.HeadsetIsDefault ? ASystem.HeadsetMuted : ASystem.SystemMuted) {
     FSystem.FLiveEndpoints.push_back(this);
   }
   ~TFakeAudioEndpoint() override {
@@ -38,14 +40,14 @@ class TFakeAudioEndpoint final : public TAudioEndpoint {
     if (!Answers()) {
       return std::nullopt;
     }
-    return FSystem.SystemMuted;
+    return FMuted;
   }
   bool SetMute(bool AMuted) override {
     ++FSystem.SetMuteCalls;
     if (!Answers()) {
       return false;
     }
-    FSystem.SystemMuted = AMuted;
+    FMuted = AMuted;
     return true;
   }
 
@@ -56,7 +58,24 @@ class TFakeAudioEndpoint final : public TAudioEndpoint {
 
   TFakeAudioSystem& FSystem;
   const int FGeneration;
+  // The state of the device this endpoint was opened on.
+  bool& FMuted;
   std::shared_ptr<TAudioEndpointVolumeCallback> FCallback;
+};
+
+// Holds the callback until it ends, as the system's watch does.
+class TFakeAudioDeviceWatch final : public TAudioDeviceWatch {
+ public:
+  TFakeAudioDeviceWatch(TFakeAudioSystem& ASystem,
+                        std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback)
+      : FSystem(ASystem), FCallback(std::move(ACallback)) {
+    ++FSystem.LiveDeviceWatches;
+  }
+  ~TFakeAudioDeviceWatch() override { --FSystem.LiveDeviceWatches; }
+
+ private:
+  TFakeAudioSystem& FSystem;
+  std::shared_ptr<TDefaultCaptureDeviceCallback> FCallback;
 };
 
 class TFakeAudioMixer final : public TAudioMixer {
@@ -127,6 +146,16 @@ std::unique_ptr<TAudioEndpoint> TFakeAudioSystem::OpenDefaultCaptureEndpoint() {
     return nullptr;
   }
   return std::make_unique<TFakeAudioEndpoint>(*this);
+}
+
+std::unique_ptr<TAudioDeviceWatch> TFakeAudioSystem::WatchDefaultCaptureDevice(
+    std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback) {
+  FDeviceWatchCallback = ACallback;
+  return std::make_unique<TFakeAudioDeviceWatch>(*this, std::move(ACallback));
+}
+
+std::shared_ptr<TDefaultCaptureDeviceCallback> TFakeAudioSystem::DeviceWatchCallback() const {
+  return LiveDeviceWatches > 0 ? FDeviceWatchCallback.lock() : nullptr;
 }
 
 std::unique_ptr<TAudioMixer> TFakeAudioSystem::OpenMixer(std::uint32_t AIndex) {

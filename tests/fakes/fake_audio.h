@@ -1,7 +1,7 @@
-// A scripted audio system: one capture device whose mute state belongs to the device (every
-// endpoint object opened on it, and every other program, sees the same state), and mixer devices
-// with lines. Used from the test's main thread; only a registered callback may be called from
-// another thread.
+// A scripted audio system: a capture device whose mute state belongs to the device (every
+// endpoint object opened on it, and every other program, sees the same state), a second one (a
+// headset) that can become the default, and mixer devices with lines. Used from the test's main
+// thread; only a registered callback may be called from another thread.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,12 @@ class TFakeAudioSystem final : public TAudioSystem {
   bool RegisterFails = false;
   // The capture device's mute state; a test changes it as another program would.
   bool SystemMuted = false;
+  // The headset's mute state; while HeadsetIsDefault, new endpoints open the headset.
+  bool HeadsetMuted = false;
+  bool HeadsetIsDefault = false;
+  // The callback of the running device watch; empty when there is none.
+  std::shared_ptr<TDefaultCaptureDeviceCallback> DeviceWatchCallback() const;
+  int LiveDeviceWatches = 0;
 
   int OpenCalls = 0;
   int SetMuteCalls = 0;
@@ -53,6 +59,8 @@ class TFakeAudioSystem final : public TAudioSystem {
   // ---- TAudioSystem
   bool IsEndpointAudioSystem() override { return EndpointAudio; }
   std::unique_ptr<TAudioEndpoint> OpenDefaultCaptureEndpoint() override;
+  std::unique_ptr<TAudioDeviceWatch> WatchDefaultCaptureDevice(
+      std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback) override;
   std::uint32_t MixerDeviceCount() override { return static_cast<std::uint32_t>(Mixers.size()); }
   std::unique_ptr<TAudioMixer> OpenMixer(std::uint32_t AIndex) override;
 
@@ -61,6 +69,7 @@ class TFakeAudioSystem final : public TAudioSystem {
   friend class TFakeAudioMixer;
   int FDeviceGeneration = 0;
   std::vector<TFakeAudioEndpoint*> FLiveEndpoints;
+  std::weak_ptr<TDefaultCaptureDeviceCallback> FDeviceWatchCallback;
 };
 
 }  // namespace mon::testing

@@ -75,13 +75,33 @@ class TFakeAppWindow final : public TAppWindow {
   std::map<std::uintptr_t, std::uint32_t> FTimers;
 };
 
+// Records what it shows, and every call in order (Calls: "SetIcon <file|-> Normal|Muted",
+// "SetHint <text>", "ShowNotice <title>|<text>", "Show", "Hide", "Menu").
 class TFakeTrayIcon final : public TTrayIcon {
  public:
   explicit TFakeTrayIcon(TTrayIconEvents& AEvents) : Events(AEvents) {}
-  void SetIconFile(const std::optional<std::u16string>& APath) override { IconFile = APath; }
-  void SetHint(const std::u16string& AHint) override { Hint = AHint; }
-  void Show() override { Shown = true; }
-  void Hide() override { Shown = false; }
+  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) override {
+    IconFile = APath;
+    IconState = AState;
+    Calls.push_back(u"SetIcon " + APath.value_or(u"-") +
+                    (AState == TTrayIconState::Muted ? u" Muted" : u" Normal"));
+  }
+  void SetHint(const std::u16string& AHint) override {
+    Hint = AHint;
+    Calls.push_back(u"SetHint " + AHint);
+  }
+  void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) override {
+    Notices.push_back(AText);
+    Calls.push_back(u"ShowNotice " + ATitle + u"|" + AText);
+  }
+  void Show() override {
+    Shown = true;
+    Calls.push_back(u"Show");
+  }
+  void Hide() override {
+    Shown = false;
+    Calls.push_back(u"Hide");
+  }
   bool IsShown() const override { return Shown; }
   std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>& AItems) override {
     LastMenu = AItems;
@@ -90,7 +110,10 @@ class TFakeTrayIcon final : public TTrayIcon {
 
   TTrayIconEvents& Events;
   std::optional<std::u16string> IconFile;
+  TTrayIconState IconState = TTrayIconState::Normal;
   std::u16string Hint;
+  std::vector<std::u16string> Notices;
+  std::vector<std::u16string> Calls;
   bool Shown = false;
   std::vector<TPopupMenuItem> LastMenu;
   std::optional<std::size_t> NextMenuChoice;
@@ -110,6 +133,7 @@ class TFakeDesktop final : public TDesktop {
   bool SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
                     std::intptr_t ALParam, std::uint32_t ATimeoutMs) override;
   void ShowAndForeground(TWindowHandle AWindow) override { ShownWindows.push_back(AWindow); }
+  bool UserIsBusy() override { return UserBusy; }
   // Numbers from 0xC000 up, one per name.
   std::uint32_t RegisteredMessage(const std::u16string& AName) override {
     return FRegistered.try_emplace(AName, 0xC000 + static_cast<std::uint32_t>(FRegistered.size()))
@@ -122,6 +146,8 @@ class TFakeDesktop final : public TDesktop {
 
   // The system refuses to create windows.
   bool FailWindowCreation = false;
+  // A full-screen program or a presentation runs.
+  bool UserBusy = false;
   // Other programs' windows that answer; messages to any other handle are not delivered.
   std::set<TWindowHandle> LiveWindows;
   std::vector<TDeliveredMessage> Delivered;

@@ -74,7 +74,7 @@ TEST_F(LanguageTranslateTest, EmbeddedTableGivesNoTabsAndSavesOnlyTheOriginals) 
   ASSERT_TRUE(editor->BtnSaveClick());
   const auto saved = SavedFile();
   EXPECT_EQ(saved.OriginalText, language->Original().Text());
-  EXPECT_EQ(SplitLines(saved.OriginalText).size(), 221u);
+  EXPECT_EQ(SplitLines(saved.OriginalText).size(), testing::kEmbeddedOriginalCount);
   EXPECT_TRUE(saved.Languages.empty());
   EXPECT_TRUE(editor->CloseRequested());  // opened on an existing component
 }

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "embedded_table_counts.h"
 #include "fake_platform.h"
 #include "i18n/language_table.h"
 #include "i18n/translation.h"

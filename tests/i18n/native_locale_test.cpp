@@ -10,6 +10,7 @@
 #include "platform/posix/posix_platform.h"
 #endif
 
+#include "embedded_table_counts.h"
 #include "i18n/embedded_table.h"
 #include "i18n/language_store.h"
 #include "i18n/locale_index.h"
@@ -76,9 +77,10 @@ TEST_F(NativeLocaleTest, KnowsEnglishAndChineseLocales) {
 TEST_F(NativeLocaleTest, EmbeddedTableLoadsWhole) {
   TLanguageStore store(nullptr, FNative.Platform());
   store.ReadResourcesBin(EmbeddedResourcesBin());
-  EXPECT_EQ(store.Original().Count(), 221u);  // no two originals compare equal
+  EXPECT_EQ(store.Original().Count(),
+            testing::kEmbeddedOriginalCount);  // no two originals compare equal
   ASSERT_EQ(store.Resources().size(), 2u);
-  EXPECT_EQ(store.Resources()[0].Table->Count(), 176u);
+  EXPECT_EQ(store.Resources()[0].Table->Count(), testing::kEmbeddedChineseLineCount);
   EXPECT_EQ(store.Resources()[1].Table->Count(), 44u);
   // The sorted lists are ordered by this locale and found again by binary search.
   for (const auto& text : store.Original().Lines()) {

@@ -115,8 +115,9 @@ TEST_F(UiLanguageTest, UiLocalLanguagesComeBeforeTheEmbeddedOnes) {
   EXPECT_EQ(language->GetLanguageShortIDByIndex(1), u"DE");
   EXPECT_EQ(language->GetLanguageShortIDByIndex(2), u"CH");
   EXPECT_EQ(language->GetLanguageShortIDByIndex(3), u"US");
-  EXPECT_EQ(language->Original().Count(), 221u);  // the form data's originals replace the file's
-  language->SetLang(u"CH");                       // the file's table
+  EXPECT_EQ(language->Original().Count(),
+            testing::kEmbeddedOriginalCount);  // the form data's originals replace the file's
+  language->SetLang(u"CH");                    // the file's table
   EXPECT_EQ(TranslateText(u"Config"), u"FILE");
 }
 
@@ -430,7 +431,8 @@ TEST_F(UiLanguageDesignTest, ActivatingCollectsEveryTextAndOpensTheEditor) {
   for (const auto text : kDesignModeExtraTexts) {
     EXPECT_TRUE(has(text)) << Utf16ToUtf8(text);
   }
-  EXPECT_EQ(originals.size(), 221u + 3u);  // the ten extra texts are originals already
+  EXPECT_EQ(originals.size(),
+            testing::kEmbeddedOriginalCount + 3u);  // the ten extra texts are originals already
   EXPECT_EQ(CollectedTexts(), nullptr);
   EXPECT_EQ(CurrentLanguageTable(), nullptr);  // collecting reverted to the originals
 }

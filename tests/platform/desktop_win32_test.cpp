@@ -89,7 +89,7 @@ TEST(Win32DesktopTest, TrayIconComesAndGoes) {
   auto window = desktop.CreateAppWindow({u"MonDesktopTest3", u"test", 10, 10, true}, events);
   ASSERT_NE(window, nullptr);
   auto tray = desktop.CreateTrayIcon(*window, trayEvents);
-  tray->SetIconFile(u"C:\\no\\such\\icon.ico");  // falls back to a system icon
+  tray->SetIcon(u"C:\\no\\such\\icon.ico", TTrayIconState::Normal);  // the program's own
   tray->SetHint(u"GAMING MOUSE DRIVER");
   tray->Show();
   EXPECT_TRUE(tray->IsShown());

@@ -43,8 +43,9 @@ namespace {
 // An icon for a desktop that has no notification area: it is never shown.
 class TPosixTrayIcon final : public TTrayIcon {
  public:
-  void SetIconFile(const std::optional<std::u16string>&) override {}
+  void SetIcon(const std::optional<std::u16string>&, TTrayIconState) override {}
   void SetHint(const std::u16string&) override {}
+  void ShowNotice(const std::u16string&, const std::u16string&) override {}
   void Show() override {}
   void Hide() override {}
   bool IsShown() const override { return false; }

@@ -45,6 +45,10 @@ class TPosixAudioSystem final : public TAudioSystem {
  public:
   bool IsEndpointAudioSystem() override { return true; }
   std::unique_ptr<TAudioEndpoint> OpenDefaultCaptureEndpoint() override { return nullptr; }
+  std::unique_ptr<TAudioDeviceWatch> WatchDefaultCaptureDevice(
+      std::shared_ptr<TDefaultCaptureDeviceCallback>) override {
+    return nullptr;
+  }
   std::uint32_t MixerDeviceCount() override { return 0; }
   std::unique_ptr<TAudioMixer> OpenMixer(std::uint32_t) override { return nullptr; }
 };
@@ -93,6 +97,7 @@ class TPosixDesktop final : public TDesktop {
     return false;
   }
   void ShowAndForeground(TWindowHandle) override {}
+  bool UserIsBusy() override { return false; }
   std::uint32_t RegisteredMessage(const std::u16string&) override { return 0; }
   void ShellOpen(const std::u16string&, const std::u16string&, TWindowHandle,
                  TShowCommand) override {}

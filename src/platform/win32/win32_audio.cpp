@@ -58,6 +58,48 @@ TComEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA ANotify) {
   return S_OK;
 }
 
+// ---------------------------------------------------------------- device notification client
+
+HRESULT STDMETHODCALLTYPE TComDeviceNotificationClient::QueryInterface(REFIID ARiid,
+                                                                       void** AObject) {
+  if (AObject == nullptr) {
+    return E_POINTER;
+  }
+  if (IsEqualIID(ARiid, IID_IUnknown) || IsEqualIID(ARiid, kIidIMMNotificationClient)) {
+    *AObject = static_cast<IMMNotificationClient*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *AObject = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TComDeviceNotificationClient::AddRef() {
+  return ++FReferences;
+}
+
+ULONG STDMETHODCALLTYPE TComDeviceNotificationClient::Release() {
+  const ULONG left = --FReferences;
+  if (left == 0) {
+    delete this;
+  }
+  return left;
+}
+
+HRESULT STDMETHODCALLTYPE TComDeviceNotificationClient::OnDefaultDeviceChanged(EDataFlow AFlow,
+                                                                               ERole ARole,
+                                                                               LPCWSTR) {
+  // Called once per role; the monitor's endpoint is the multimedia one.
+  if (AFlow == eCapture && ARole == eMultimedia) {
+    try {
+      FTarget->DefaultCaptureDeviceChanged();
+    } catch (...) {
+      // Nothing may escape into the audio system's thread.
+    }
+  }
+  return S_OK;
+}
+
 // ---------------------------------------------------------------- endpoint
 
 TWin32AudioEndpoint::TWin32AudioEndpoint(TComApartment AApartment,
@@ -228,6 +270,27 @@ std::unique_ptr<TAudioEndpoint> TWin32AudioSystem::OpenDefaultCaptureEndpoint() 
   }
   return std::make_unique<TWin32AudioEndpoint>(std::move(apartment), std::move(mmDevEnum),
                                                std::move(mmDev), std::move(endpoint));
+}
+
+std::unique_ptr<TAudioDeviceWatch> TWin32AudioSystem::WatchDefaultCaptureDevice(
+    std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback) {
+  if (!ACallback || !IsEndpointAudioSystem()) {
+    return nullptr;
+  }
+  TComApartment apartment = TComApartment::EnterSingleThreaded();
+  TComPtr<IMMDeviceEnumerator> mmDevEnum;
+  if (FAILED(::CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, kAudioClassContext,
+                                kIidIMMDeviceEnumerator, mmDevEnum.PutVoid())) ||
+      !mmDevEnum) {
+    return nullptr;
+  }
+  auto client = TComPtr<IMMNotificationClient>::Attach(
+      TComDeviceNotificationClient::Create(std::move(ACallback)));
+  if (FAILED(mmDevEnum->RegisterEndpointNotificationCallback(client.Get()))) {
+    return nullptr;
+  }
+  return std::make_unique<TWin32AudioDeviceWatch>(std::move(apartment), std::move(mmDevEnum),
+                                                  std::move(client));
 }
 
 std::uint32_t TWin32AudioSystem::MixerDeviceCount() {

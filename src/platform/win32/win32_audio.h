@@ -15,6 +15,9 @@ class TWin32AudioSystem final : public TAudioSystem {
   // enumerator, asks for the default endpoint of eCapture/eMultimedia and activates its
   // IAudioEndpointVolume; nullptr when any step fails.
   std::unique_ptr<TAudioEndpoint> OpenDefaultCaptureEndpoint() override;
+  // Registers an IMMNotificationClient with a device enumerator of its own.
+  std::unique_ptr<TAudioDeviceWatch> WatchDefaultCaptureDevice(
+      std::shared_ptr<TDefaultCaptureDeviceCallback> ACallback) override;
   std::uint32_t MixerDeviceCount() override;
   // mixerOpen without callback or flags.
   std::unique_ptr<TAudioMixer> OpenMixer(std::uint32_t AIndex) override;

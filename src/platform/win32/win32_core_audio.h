@@ -26,6 +26,8 @@ inline constexpr GUID kIidIAudioEndpointVolume = {
     0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
 inline constexpr GUID kIidIAudioEndpointVolumeCallback = {
     0x657804FA, 0xD6AD, 0x4496, {0x8A, 0x60, 0x35, 0x27, 0x52, 0xAF, 0x4F, 0x89}};
+inline constexpr GUID kIidIMMNotificationClient = {
+    0x7991EEC9, 0x7E89, 0x4D85, {0x83, 0x90, 0x6C, 0x70, 0x3C, 0xEC, 0x60, 0xC0}};
 
 // The class context of the enumerator's creation and of the activation: in-process server,
 // in-process handler, local server.
@@ -55,6 +57,57 @@ class TComEndpointVolumeCallback final : public IAudioEndpointVolumeCallback {
 
   std::atomic<ULONG> FReferences{1};
   const std::shared_ptr<TAudioEndpointVolumeCallback> FTarget;
+};
+
+// The COM face of a TDefaultCaptureDeviceCallback: an IMMNotificationClient that passes on the
+// changes of the default capture endpoint for multimedia and ignores every other event. Reference
+// counted like TComEndpointVolumeCallback.
+class TComDeviceNotificationClient final : public IMMNotificationClient {
+ public:
+  static TComDeviceNotificationClient* Create(
+      std::shared_ptr<TDefaultCaptureDeviceCallback> ATarget) {
+    return new TComDeviceNotificationClient(std::move(ATarget));
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID ARiid, void** AObject) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  // Audio thread. Calls the target for eCapture and eMultimedia; always S_OK.
+  HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow AFlow, ERole ARole,
+                                                   LPCWSTR ADeviceId) override;
+  HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override {
+    return S_OK;
+  }
+
+ private:
+  explicit TComDeviceNotificationClient(std::shared_ptr<TDefaultCaptureDeviceCallback> ATarget)
+      : FTarget(std::move(ATarget)) {}
+  ~TComDeviceNotificationClient() = default;
+
+  std::atomic<ULONG> FReferences{1};
+  const std::shared_ptr<TDefaultCaptureDeviceCallback> FTarget;
+};
+
+// A registered notification client; destroyed on the thread that made it: the client is
+// unregistered, then the enumerator released, then the COM initialisation undone.
+class TWin32AudioDeviceWatch final : public TAudioDeviceWatch {
+ public:
+  TWin32AudioDeviceWatch(TComApartment AApartment, TComPtr<IMMDeviceEnumerator> AMMDevEnum,
+                         TComPtr<IMMNotificationClient> AClient)
+      : FApartment(std::move(AApartment)),
+        FMMDevEnum(std::move(AMMDevEnum)),
+        FClient(std::move(AClient)) {}
+  ~TWin32AudioDeviceWatch() override {
+    FMMDevEnum->UnregisterEndpointNotificationCallback(FClient.Get());
+  }
+
+ private:
+  TComApartment FApartment;
+  TComPtr<IMMDeviceEnumerator> FMMDevEnum;
+  TComPtr<IMMNotificationClient> FClient;
 };
 
 // An opened default capture endpoint. Destroyed on the thread that opened it: the sink is

@@ -64,8 +64,9 @@ class TWin32TrayIcon final : public TTrayIcon {
     FOwner.SetTrayIcon(nullptr);
   }
 
-  void SetIconFile(const std::optional<std::u16string>& APath) override;
+  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) override;
   void SetHint(const std::u16string& AHint) override;
+  void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) override;
   void Show() override;
   void Hide() override;
   bool IsShown() const override { return FShown; }
@@ -82,7 +83,9 @@ class TWin32TrayIcon final : public TTrayIcon {
 
   TWin32AppWindow& FOwner;
   TTrayIconEvents& FEvents;
-  TUniqueIcon FFileIcon;  // the icon file's, when one was loaded
+  TUniqueIcon FFileIcon;                    // the icon file's, when one was loaded
+  std::optional<std::u16string> FFilePath;  // the file FFileIcon came from
+  TTrayIconState FState = TTrayIconState::Normal;
   std::wstring FHint;
   bool FWanted = false;
   bool FShown = false;
@@ -177,10 +180,12 @@ NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {
   data.uID = kTrayIconId;
   data.uFlags = AFlags;
   data.uCallbackMessage = kTrayCallbackMessage;
-  // The file's icon, else the program's own, else the system's application icon.
+  // The file's icon, else the program's own for the state, else the system's application icon.
   data.hIcon = FFileIcon.Get();
   if (data.hIcon == nullptr) {
-    data.hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconResourceId));
+    const int resource =
+        FState == TTrayIconState::Muted ? kAppMutedIconResourceId : kAppIconResourceId;
+    data.hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource));
   }
   if (data.hIcon == nullptr) {
     data.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
@@ -191,11 +196,15 @@ NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {
   return data;
 }
 
-void TWin32TrayIcon::SetIconFile(const std::optional<std::u16string>& APath) {
-  FFileIcon.Reset(APath
-                      ? static_cast<HICON>(::LoadImageW(nullptr, ToWide(*APath).c_str(), IMAGE_ICON,
-                                                        0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE))
-                      : nullptr);
+void TWin32TrayIcon::SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) {
+  FState = AState;
+  if (APath != FFilePath) {
+    FFileIcon.Reset(
+        APath ? static_cast<HICON>(::LoadImageW(nullptr, ToWide(*APath).c_str(), IMAGE_ICON, 0, 0,
+                                                LR_LOADFROMFILE | LR_DEFAULTSIZE))
+              : nullptr);
+    FFilePath = APath;
+  }
   if (FShown) {
     NOTIFYICONDATAW data = Data(NIF_ICON);
     ::Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -208,6 +217,21 @@ void TWin32TrayIcon::SetHint(const std::u16string& AHint) {
     NOTIFYICONDATAW data = Data(NIF_TIP);
     ::Shell_NotifyIconW(NIM_MODIFY, &data);
   }
+}
+
+void TWin32TrayIcon::ShowNotice(const std::u16string& ATitle, const std::u16string& AText) {
+  if (!FShown) {
+    return;
+  }
+  // An empty text takes down a balloon still shown, so the new one does not queue behind it.
+  NOTIFYICONDATAW data = Data(NIF_INFO);
+  ::Shell_NotifyIconW(NIM_MODIFY, &data);
+  const std::wstring title = ToWide(ATitle);
+  const std::wstring text = ToWide(AText);
+  title.copy(data.szInfoTitle, std::min(title.size(), std::size(data.szInfoTitle) - 1));
+  text.copy(data.szInfo, std::min(text.size(), std::size(data.szInfo) - 1));
+  data.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND | NIIF_RESPECT_QUIET_TIME;
+  ::Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 bool TWin32TrayIcon::Add() {
@@ -361,6 +385,15 @@ void TWin32Desktop::ShowAndForeground(TWindowHandle AWindow) {
   const HWND window = reinterpret_cast<HWND>(AWindow);
   ::ShowWindow(window, SW_SHOW);
   ::SetForegroundWindow(window);
+}
+
+bool TWin32Desktop::UserIsBusy() {
+  QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+  if (FAILED(::SHQueryUserNotificationState(&state))) {
+    return false;
+  }
+  return state == QUNS_NOT_PRESENT || state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN ||
+         state == QUNS_PRESENTATION_MODE;
 }
 
 std::uint32_t TWin32Desktop::RegisteredMessage(const std::u16string& AName) {

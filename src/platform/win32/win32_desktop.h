@@ -19,6 +19,7 @@ class TWin32Desktop final : public TDesktop {
                     std::intptr_t ALParam, std::uint32_t ATimeoutMs) override;
   void ShowAndForeground(TWindowHandle AWindow) override;
   std::uint32_t RegisteredMessage(const std::u16string& AName) override;
+  bool UserIsBusy() override;
   void ShellOpen(const std::u16string& AFile, const std::u16string& AWorkingFolder,
                  TWindowHandle AOwner, TShowCommand AShow) override;
 };

@@ -20,5 +20,7 @@ inline constexpr UINT kTrayIconId = 1;
 // Resources: the application icon (the tray icon drawn by the build), in every executable that
 // links the mon_app_icon object library.
 inline constexpr int kAppIconResourceId = 1;
+// ... and the same with the muted mark, for the tray while the microphone is muted.
+inline constexpr int kAppMutedIconResourceId = 2;
 
 }  // namespace mon::win32

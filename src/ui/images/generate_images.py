@@ -8,6 +8,8 @@ Writes into the output folder given as the only argument:
   about_ok_hot.png        94 x 27   OK button, pointer over it
   about_ok_pressed.png    94 x 27   OK button, pressed
   logo.ico                16..64    tray and application icon
+  logo_muted.ico          16..64    the same with the muted mark: the tray while the microphone
+                                    is muted
   about_images.cpp                  the PNGs as byte arrays for the program (ui/about_images.h)
 
 Shapes are drawn with signed distance functions, so every edge is antialiased. The output is
@@ -37,6 +39,7 @@ ACCENT_LIGHT = rgb("#45CBF5")
 ACCENT = rgb("#2A9FD8")
 ACCENT_DARK = rgb("#16659C")
 WHITE = rgb("#FFFFFF")
+MUTED_RED = rgb("#E0302A")
 
 # --- canvas --------------------------------------------------------------------------------------
 
@@ -182,6 +185,19 @@ def draw_mouse_mark(c, x, y, size):
     c.shape(wheel, solid(rgb("#16659C")), (mx, my, mx + mw, my + mh * 0.5))
 
 
+def draw_muted_mark(c, size):
+    """The muted mark over the lower right of the icon: a red disc with a white rim and a white
+    slash, large enough to read at 16 pixels."""
+    r = size * 0.30
+    cx = cy = size - r - max(0.5, size / 64.0)
+    box = (cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1)
+    rim = max(1.0, size / 16.0)
+    c.shape(circle(cx, cy, r), solid(WHITE), box)
+    c.shape(circle(cx, cy, r - rim), solid(MUTED_RED), box)
+    d = (r - rim) * 0.62
+    c.shape(segment(cx - d, cy + d, cx + d, cy - d, max(1.2, size / 11.0)), solid(WHITE), box)
+
+
 def draw_background():
     w, h = 504, 400
     c = Canvas(w, h)
@@ -286,12 +302,14 @@ def png_bytes(width, height, rgba):
             chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
-def ico_bytes(sizes):
+def ico_bytes(sizes, muted=False):
     """An icon file with one 32-bit BGRA bitmap per size (with its AND mask)."""
     images = []
     for size in sizes:
         c = Canvas(size, size)
         draw_mouse_mark(c, 0, 0, size)
+        if muted:
+            draw_muted_mark(c, size)
         rgba = c.rgba_bytes()
         header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
         pixels = bytearray()
@@ -371,7 +389,9 @@ def main():
     source.append("}  // namespace mon")
     source.append("")
     write(os.path.join(out, "about_images.cpp"), "\n".join(source).encode("ascii"))
-    write(os.path.join(out, "logo.ico"), ico_bytes([16, 20, 24, 32, 40, 48, 64]))
+    icon_sizes = [16, 20, 24, 32, 40, 48, 64]
+    write(os.path.join(out, "logo.ico"), ico_bytes(icon_sizes))
+    write(os.path.join(out, "logo_muted.ico"), ico_bytes(icon_sizes, muted=True))
 
 
 if __name__ == "__main__":

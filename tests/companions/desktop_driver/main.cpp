@@ -5,6 +5,11 @@
 //   desktop_driver tray-click left|right   clicks the notification-area icon (Wine's stand-alone
 //                                          tray window; the first icon in it)
 //   desktop_driver tray-icon-count         prints the number of icons in the notification area
+//   desktop_driver tray-icon-state         prints "muted" when the first icon shows the muted mark
+//                                          (a red disc), else "plain"
+//   desktop_driver tray-after-write FILE TEXT muted|plain   writes TEXT into FILE, then waits (up
+//                                          to 10 s) until the first icon is in that state and
+//                                          prints how many milliseconds that took
 //   desktop_driver menu-choose N           waits for a popup menu and chooses its item N (0: the
 //                                          first shown item)
 //   desktop_driver menu-close              closes an open popup menu with Escape
@@ -25,6 +30,9 @@
 //                                          FileDescription=
 //   desktop_driver screenshot FILE         saves the screen as a PNG
 //   desktop_driver screenshot FILE menu    ... only the open popup menu and the tray window
+//   desktop_driver screenshot FILE tray    ... only the tray window and the tips or notices
+//                                          beside it
+//   desktop_driver screenshot FILE tray-hint   ... the same, with the pointer on the icon
 //   desktop_driver screenshot FILE window CLASS   ... only the visible window of CLASS
 #include <windows.h>
 
@@ -144,6 +152,62 @@ int TrayIconCount() {
   return 0;
 }
 
+mon::TRgbaImage Capture(const RECT& AArea);
+
+// "muted" when at least 3 % of the first tray icon's pixels are the muted mark's red, else
+// "plain"; empty when there is no icon.
+std::string TrayIconState() {
+  HWND icon = FirstTrayIcon();
+  if (icon == nullptr) {
+    return {};
+  }
+  RECT rect{};
+  ::GetWindowRect(icon, &rect);
+  const mon::TRgbaImage image = Capture(rect);
+  std::size_t red = 0;
+  const std::size_t pixels = image.Pixels.size() / 4;
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const std::uint8_t* p = &image.Pixels[i * 4];
+    red += p[0] > 170 && p[1] < 110 && p[2] < 110 ? 1 : 0;
+  }
+  return pixels > 0 && red * 100 >= pixels * 3 ? "muted" : "plain";
+}
+
+int TrayAfterWrite(const wchar_t* AFile, const wchar_t* AText, const std::string& AWanted) {
+  const mon::win32::TUniqueHandle file(::CreateFileW(AFile, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                     nullptr));
+  if (!file) {
+    return 1;
+  }
+  std::string text;
+  for (const wchar_t* c = AText; *c != L'\0'; ++c) {
+    text.push_back(static_cast<char>(*c));  // the state files hold ASCII
+  }
+  DWORD written = 0;
+  LARGE_INTEGER frequency{}, start{}, now{};
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&start);
+  if (!::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    return 1;
+  }
+  ::FlushFileBuffers(file.Get());
+  for (;;) {
+    const bool reached = TrayIconState() == AWanted;
+    ::QueryPerformanceCounter(&now);
+    const double elapsedMs = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+                             static_cast<double>(frequency.QuadPart);
+    if (reached) {
+      std::printf("%.0f\n", elapsedMs);  // at most one look (a few ms) late
+      return 0;
+    }
+    if (elapsedMs > 10000) {
+      return 1;
+    }
+    ::Sleep(1);
+  }
+}
+
 int TrayClick(const std::wstring& AButton) {
   if (AButton != L"left" && AButton != L"right") {
     return 2;
@@ -255,6 +319,51 @@ int ScreenshotOfMenu(const std::wstring& AFile) {
     ::UnionRect(&area, &area, &trayRect);
   }
   ::InflateRect(&area, 24, 24);
+  return SaveScreenPart(AFile, area);
+}
+
+// The tray window with the tool tips and balloons shown beside it (the icon's hint, a notice);
+// with AHover the pointer rests on the icon first, so that its hint shows.
+int ScreenshotOfTray(const std::wstring& AFile, bool AHover) {
+  HWND icon = FirstTrayIcon();
+  if (icon == nullptr) {
+    std::fprintf(stderr, "no tray icon\n");
+    return 1;
+  }
+  // The pointer on the icon shows its hint; away from it, only what shows by itself (a notice).
+  RECT rect{};
+  ::GetWindowRect(icon, &rect);
+  const POINT centre = Centre(rect);
+  if (AHover) {
+    ::SetCursorPos(centre.x, centre.y - 1);
+    ::SetCursorPos(centre.x, centre.y);
+  } else {
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
+  }
+  // Tool tips and balloons are windows of the class tooltips_class32 once they show.
+  const DWORD start = ::GetTickCount();
+  std::vector<HWND> tips;
+  while (tips.empty() && ::GetTickCount() - start < kWaitMs) {
+    ::Sleep(100);
+    for (HWND tip : TopLevelWindows(L"tooltips_class32")) {
+      if (::IsWindowVisible(tip)) {
+        tips.push_back(tip);
+      }
+    }
+  }
+  ::Sleep(300);  // let them finish drawing
+  RECT area{};
+  for (HWND tray : TopLevelWindows(kWineTrayClass)) {
+    RECT trayRect{};
+    ::GetWindowRect(tray, &trayRect);
+    ::UnionRect(&area, &area, &trayRect);
+  }
+  for (HWND tip : tips) {
+    RECT tipRect{};
+    ::GetWindowRect(tip, &tipRect);
+    ::UnionRect(&area, &area, &tipRect);
+  }
+  ::InflateRect(&area, 16, 16);
   return SaveScreenPart(AFile, area);
 }
 
@@ -380,6 +489,15 @@ int wmain(int AArgc, wchar_t** AArgv) {
   if (command == L"tray-icon-count" && AArgc == 2) {
     return TrayIconCount();
   }
+  if (command == L"tray-icon-state" && AArgc == 2) {
+    const std::string state = TrayIconState();
+    std::printf("%s\n", state.c_str());
+    return state.empty() ? 1 : 0;
+  }
+  if (command == L"tray-after-write" && AArgc == 5) {
+    const std::wstring wanted = AArgv[4];
+    return TrayAfterWrite(AArgv[2], AArgv[3], wanted == L"muted" ? "muted" : "plain");
+  }
   if (command == L"menu-choose" && AArgc == 3) {
     return MenuChoose(static_cast<int>(std::wcstol(AArgv[2], nullptr, 10)));
   }
@@ -416,6 +534,10 @@ int wmain(int AArgc, wchar_t** AArgv) {
   }
   if (command == L"screenshot" && AArgc == 3) {
     return Screenshot(AArgv[2]);
+  }
+  if (command == L"screenshot" && AArgc == 4 &&
+      (std::wstring(AArgv[3]) == L"tray" || std::wstring(AArgv[3]) == L"tray-hint")) {
+    return ScreenshotOfTray(AArgv[2], std::wstring(AArgv[3]) == L"tray-hint");
   }
   if (command == L"screenshot" && AArgc == 4 && std::wstring(AArgv[3]) == L"menu") {
     return ScreenshotOfMenu(AArgv[2]);
