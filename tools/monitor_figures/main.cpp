@@ -1,11 +1,11 @@
 // Figures of the monitor under Wine (test companion, never shipped):
 //
-//   monitor_figures startup MONITOR_EXE   starts the monitor (working folder C:\) and prints the
-//                                         time until its main window exists and until its tray
-//                                         icon is in the notification area; after 8 s of idling
-//                                         prints "idle" (Wine reports no private memory of its
-//                                         own: the script reads it from /proc meanwhile), then
-//                                         the CPU time the monitor used over 5 s; then ends it
+//   monitor_figures startup PROGRAM IDLE  starts a tray program (the monitor, or the least tray
+//                                         program of tests/companions) in C:\ and prints
+//                                         "tray <ms>" when its icon is in the notification area;
+//                                         after IDLE seconds prints "idle" (Wine reports no
+//                                         private memory of its own: the script reads /proc
+//                                         then), then "cpu <ms>" used over the next 5 s; ends it
 //   monitor_figures latency COUNT         COUNT reports through the real reader (the substitute
 //                                         HID libraries beside this program, a pipe served here)
 //                                         to a handler on the main thread, one every 5 ms;
@@ -67,26 +67,25 @@ ULONGLONG CpuTime100ns(HANDLE AProcess) {
   return value(kernel) + value(user);
 }
 
-int Startup(const std::wstring& AMonitor) {
+// Starts AProgram (working folder C:\), prints the time until its tray icon is in the notification
+// area, idles AIdleSeconds, prints "idle" (the script reads the process's memory and wake-ups from
+// /proc then), prints the CPU time the program used over the next 5 s, and ends it.
+int Startup(const std::wstring& AProgram, int AIdleSeconds) {
   const unsigned traysBefore = TrayIconCount();
-  std::wstring commandLine = L"\"" + AMonitor + L"\"";
+  std::wstring commandLine = L"\"" + AProgram + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
   const LONGLONG start = Now();
   if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
                         &startup, &started)) {
-    std::fprintf(stderr, "the monitor cannot be started (%lu)\n", ::GetLastError());
+    std::fprintf(stderr, "the program cannot be started (%lu)\n", ::GetLastError());
     return 1;
   }
   const mon::win32::TUniqueHandle process(started.hProcess);
   const mon::win32::TUniqueHandle thread(started.hThread);
-  double window = -1;
   double tray = -1;
   while (tray < 0 && Seconds(Now() - start) < 20) {
-    if (window < 0 && ::FindWindowW(L"TKORVALDZ314MONMAIN", nullptr) != nullptr) {
-      window = Seconds(Now() - start);
-    }
     if (TrayIconCount() > traysBefore) {
       tray = Seconds(Now() - start);
     }
@@ -97,20 +96,15 @@ int Startup(const std::wstring& AMonitor) {
     std::fprintf(stderr, "no tray icon within 20 s\n");
     result = 1;
   } else {
-    std::printf("main window after %.0f ms, tray icon after %.0f ms\n", window * 1000, tray * 1000);
+    std::printf("tray %.0f\n", tray * 1000);
     std::fflush(stdout);
-    ::Sleep(8000);  // past the arrival delay and the device walk
+    ::Sleep(static_cast<DWORD>(AIdleSeconds) * 1000);
     std::printf("idle\n");
     std::fflush(stdout);
     const ULONGLONG cpuBefore = CpuTime100ns(process.Get());
     ::Sleep(5000);
     const ULONGLONG cpuAfter = CpuTime100ns(process.Get());
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof(memory);
-    ::GetProcessMemoryInfo(process.Get(), &memory, sizeof(memory));
-    std::printf("idle: working set %.1f MiB, CPU %.2f ms in 5 s\n",
-                static_cast<double>(memory.WorkingSetSize) / 1048576.0,
-                static_cast<double>(cpuAfter - cpuBefore) / 10000.0);
+    std::printf("cpu %.2f\n", static_cast<double>(cpuAfter - cpuBefore) / 10000.0);
   }
   ::TerminateProcess(process.Get(), 0);
   ::WaitForSingleObject(process.Get(), 10000);
@@ -265,12 +259,12 @@ int Latency(int ACount) {
 }  // namespace
 
 int wmain(int AArgc, wchar_t** AArgv) {
-  if (AArgc == 3 && std::wstring(AArgv[1]) == L"startup") {
-    return Startup(AArgv[2]);
+  if (AArgc == 4 && std::wstring(AArgv[1]) == L"startup") {
+    return Startup(AArgv[2], static_cast<int>(std::wcstol(AArgv[3], nullptr, 10)));
   }
   if (AArgc == 3 && std::wstring(AArgv[1]) == L"latency") {
     return Latency(static_cast<int>(std::wcstol(AArgv[2], nullptr, 10)));
   }
-  std::fprintf(stderr, "usage: monitor_figures startup MONITOR_EXE | latency COUNT\n");
+  std::fprintf(stderr, "usage: monitor_figures startup PROGRAM IDLE_SECONDS | latency COUNT\n");
   return 2;
 }
