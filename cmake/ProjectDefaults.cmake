@@ -24,7 +24,7 @@ endif()
 
 if(WIN32)
   # Static runtime: the shipped executable and DLL need nothing beside them.
-  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--file-alignment=0x1000)
 endif()
 
 # mon_target_defaults(<target>): warnings as errors and the platform defines.

@@ -53,7 +53,7 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
           APlatform.Audio, APlatform.MessageBox,
           {.MuteChanged = [signal = FMuteChangedSignal] { signal->Post(); },
            .DefaultDeviceChanged = [signal = FDefaultMicrophoneSignal] { signal->Post(); }}),
-      FAboutPanel(this, LoadAboutPanelImages(),
+      FAboutPanel(this, TAboutPanelImages{},  // decoded when the panel is shown
                   [](const std::u16string& AText) { return TranslateText(AText); }),
       uiHook1(this, APlatform),
       uiLanguage1(this, APlatform),
@@ -62,9 +62,6 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       Config1(&MyPopupMenu),
       About1(&MyPopupMenu),
       Exit1(&MyPopupMenu),
-      uiHIDData1(this, APlatform),
-      TimerDeviceArrial(this, *FWindow, kTimerDeviceArrialId),
-      uiHIDEvent1(this, APlatform.HiddenWindows),
       FAboutPanelTexts(FAboutPanel) {
   SetName(u"KORVALDZ314MONMAIN");
   FAboutPanel.SetName(u"vgScene1");
@@ -75,9 +72,6 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
   Config1.SetName(u"Config1");
   About1.SetName(u"About1");
   Exit1.SetName(u"Exit1");
-  uiHIDData1.SetName(u"uiHIDData1");
-  TimerDeviceArrial.SetName(u"TimerDeviceArrial");
-  uiHIDEvent1.SetName(u"uiHIDEvent1");
 
   // Wiring, as the window's form data holds it.
   Config1.SetCaption(u"Config");
@@ -97,20 +91,30 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
   uiLanguage1.ReadResourcesBin(EmbeddedResourcesBin());
   uiLanguage1.EndLoading();
   RegisterTranslatedScene(FAboutPanelTexts);
-  uiHIDData1.SetFastOnData(false);
-  uiHIDData1.SetOnData([this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
-                              std::uint8_t AReportID, const std::uint8_t* AData,
-                              std::uint16_t ASize) {
-    uiHIDData1Data(ADeviceID, ADevicePath, AReportID, AData, ASize);
-  });
-  TimerDeviceArrial.SetInterval(kDeviceArrivalDelayMs);
-  TimerDeviceArrial.OnTimer = [this](TComponent& ASender) { TimerDeviceArrialTimer(ASender); };
-  uiHIDEvent1.OnDeviceArrival = [this](TComponent& ASender) { uiHIDEvent1DeviceArrival(ASender); };
   FQuitMessage = FDesktop.RegisteredMessage(MON_QUIT_MESSAGE);
 
   FWindow->ShowScene(&FAboutPanel);
   TrayIcon1.SetVisible(true);
+  CreateDeviceComponents();
   FormCreate(*this);
+}
+
+void TKORVALDZ314MONMAIN::CreateDeviceComponents() {
+  uiHIDData1.emplace(this, FPlatform);
+  TimerDeviceArrial.emplace(this, *FWindow, kTimerDeviceArrialId);
+  uiHIDEvent1.emplace(this, FPlatform.HiddenWindows);
+  uiHIDData1->SetName(u"uiHIDData1");
+  TimerDeviceArrial->SetName(u"TimerDeviceArrial");
+  uiHIDEvent1->SetName(u"uiHIDEvent1");
+  uiHIDData1->SetFastOnData(false);
+  uiHIDData1->SetOnData([this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
+                               std::uint8_t AReportID, const std::uint8_t* AData,
+                               std::uint16_t ASize) {
+    uiHIDData1Data(ADeviceID, ADevicePath, AReportID, AData, ASize);
+  });
+  TimerDeviceArrial->SetInterval(kDeviceArrivalDelayMs);
+  TimerDeviceArrial->OnTimer = [this](TComponent& ASender) { TimerDeviceArrialTimer(ASender); };
+  uiHIDEvent1->OnDeviceArrival = [this](TComponent& ASender) { uiHIDEvent1DeviceArrival(ASender); };
 }
 
 TKORVALDZ314MONMAIN::~TKORVALDZ314MONMAIN() {
@@ -130,7 +134,7 @@ void TKORVALDZ314MONMAIN::FormCreate(TComponent&) {
 }
 
 void TKORVALDZ314MONMAIN::FormDestroy(TComponent&) {
-  uiHIDData1.HidStopRead();
+  uiHIDData1->HidStopRead();
 }
 
 void TKORVALDZ314MONMAIN::InitializeMonitor() {
@@ -268,6 +272,11 @@ void TKORVALDZ314MONMAIN::Exit1Click(TComponent&) {
   FDesktop.Terminate();
 }
 
+void TKORVALDZ314MONMAIN::VisibleChanged(bool AVisible) {
+  // The panel's pictures are needed only while it is on screen (about 1 MB of pixels).
+  FAboutPanel.SetImages(AVisible ? LoadAboutPanelImages() : TAboutPanelImages{});
+}
+
 void TKORVALDZ314MONMAIN::SessionEnding() {
   // The logon ends: the loop ends as after Exit (the guard is released, the readers stop), but
   // the configuration program is not told; it ends with the logon too.
@@ -397,23 +406,25 @@ bool TKORVALDZ314MONMAIN::HandleAppMessage(std::uint32_t AMessage, std::uintptr_
 
 void TKORVALDZ314MONMAIN::uiHIDEvent1DeviceArrival(TComponent&) {
   // A burst of arrivals leads to one re-open, 1.5 s after the last of them.
-  TimerDeviceArrial.SetEnabled(false);
-  TimerDeviceArrial.SetEnabled(true);
+  TimerDeviceArrial->SetEnabled(false);
+  TimerDeviceArrial->SetEnabled(true);
 }
 
 void TKORVALDZ314MONMAIN::TimerDeviceArrialTimer(TComponent&) {
-  TimerDeviceArrial.SetEnabled(false);
+  TimerDeviceArrial->SetEnabled(false);
   ReopenDevice();
 }
 
 void TKORVALDZ314MONMAIN::TimerFired(std::uintptr_t ATimerId) {
-  TimerDeviceArrial.Fired(ATimerId);
+  if (TimerDeviceArrial) {  // none of ours can run before it exists
+    TimerDeviceArrial->Fired(ATimerId);
+  }
 }
 
 void TKORVALDZ314MONMAIN::ReopenDevice() {
-  uiHIDData1.HidStopRead();
+  uiHIDData1->HidStopRead();
   ProcessMessageAndSleep50ms();
-  uiHIDData1.HidFindAndReadDevice(DeviceUsageAndPage, u"*");
+  uiHIDData1->HidFindAndReadDevice(DeviceUsageAndPage, u"*");
 }
 
 void TKORVALDZ314MONMAIN::ProcessMessageAndSleep50ms() {

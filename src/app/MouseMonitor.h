@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,9 +81,12 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
   TMenuItem Config1;
   TMenuItem About1;
   TMenuItem Exit1;
-  TuiHIDData uiHIDData1;
-  TTimer TimerDeviceArrial;
-  TuiHIDEvent uiHIDEvent1;
+  // The components that reach the device come last and are made once the tray icon is up: binding
+  // the HID class and registering for arrivals are a tenth of the start the user waits through
+  // for the icon. Present from then until the window goes.
+  std::optional<TuiHIDData> uiHIDData1;
+  std::optional<TTimer> TimerDeviceArrial;
+  std::optional<TuiHIDEvent> uiHIDEvent1;
 
   // The About panel's texts follow the language through the translation module.
   class TPanelTexts final : public TTranslatedScene {
@@ -114,6 +118,7 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
                       std::uint8_t ReportID, const std::uint8_t* Data, std::uint16_t Size);
   void uiHIDEvent1DeviceArrival(TComponent& Sender);
   void TimerDeviceArrialTimer(TComponent& Sender);
+  void CreateDeviceComponents();
 
   // Message handlers (the result is always 0).
   void WMMonitorKeyIndex(std::uintptr_t AWParam, std::intptr_t ALParam);
@@ -142,6 +147,7 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
                         std::intptr_t ALParam) override;
   void TimerFired(std::uintptr_t ATimerId) override;
   void SessionEnding() override;
+  void VisibleChanged(bool AVisible) override;
 };
 
 }  // namespace mon

@@ -20,9 +20,8 @@ std::size_t TRecordDataQueue::Count() const {
 }
 
 TRecordDataWorker::TRecordDataWorker(TMainThread& AMainThread, std::function<void()> AProcess)
-    : FShared(std::make_shared<TShared>()) {
+    : FMainThread(AMainThread), FShared(std::make_shared<TShared>()) {
   FShared->Process = std::move(AProcess);
-  FThread = std::thread(&TRecordDataWorker::Run, FShared, std::ref(AMainThread));
 }
 
 TRecordDataWorker::~TRecordDataWorker() {
@@ -31,22 +30,40 @@ TRecordDataWorker::~TRecordDataWorker() {
 
 void TRecordDataWorker::SignalData() {
   {
-    std::lock_guard lock(FShared->Lock);
-    FShared->DataSignalled = true;
+    std::lock_guard start(FStartLock);
+    {
+      std::lock_guard lock(FShared->Lock);
+      if (FShared->EndSignalled) {
+        return;  // ended: nothing runs any more
+      }
+      FShared->DataSignalled = true;
+    }
+    if (!FThread.joinable()) {
+      FThread = std::thread(&TRecordDataWorker::Run, FShared, std::ref(FMainThread));
+    }
   }
   FShared->Changed.notify_all();
 }
 
 void TRecordDataWorker::Stop() {
+  std::lock_guard start(FStartLock);
   {
     std::lock_guard lock(FShared->Lock);
     FShared->EndSignalled = true;
+    if (!FThread.joinable()) {
+      FShared->Running = false;  // never started: ended at once
+    }
   }
   FShared->Stopper.RequestStop();
   FShared->Changed.notify_all();
   if (FThread.joinable()) {
     FThread.join();
   }
+}
+
+bool TRecordDataWorker::HasThread() const {
+  std::lock_guard start(FStartLock);
+  return FThread.joinable();
 }
 
 bool TRecordDataWorker::IsRunning() const {

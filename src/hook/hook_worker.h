@@ -45,20 +45,24 @@ class TRecordDataQueue {
 
 class TRecordDataWorker {
  public:
-  // Starts the worker. Each time data is signalled it has AMainThread run AProcess and waits
-  // until it has run (or the worker is ended).
+  // Makes the worker. Each time data is signalled it has AMainThread run AProcess and waits
+  // until it has run (or the worker is ended). Its thread starts with the first signal: a thread
+  // costs about a megabyte of stacks under Wine, and records are queued only while macros are
+  // recorded, which the monitor itself never does.
   TRecordDataWorker(TMainThread& AMainThread, std::function<void()> AProcess);
   ~TRecordDataWorker();
   TRecordDataWorker(const TRecordDataWorker&) = delete;
   TRecordDataWorker& operator=(const TRecordDataWorker&) = delete;
 
-  // Sets the data event. Any thread.
+  // Sets the data event (starting the thread the first time). Any thread.
   void SignalData();
   // Sets the end event and joins the worker. AProcess does not run after this returns, not even
   // when a delivery is still queued on the main thread. Main thread; repeated calls do nothing.
   void Stop();
-  // True until the worker has ended.
+  // True until the worker has ended (also before its thread has started).
   bool IsRunning() const;
+  // True once the thread has been started.
+  bool HasThread() const;
 
  private:
   struct TShared {
@@ -74,7 +78,9 @@ class TRecordDataWorker {
 
   static void Run(std::shared_ptr<TShared> AShared, TMainThread& AMainThread);
 
+  TMainThread& FMainThread;
   std::shared_ptr<TShared> FShared;
+  mutable std::mutex FStartLock;  // guards FThread's start against Stop
   std::thread FThread;
 };
 

@@ -22,7 +22,10 @@ struct TLanguageComponentState {
   std::vector<TParentFormEntry> ParentForms;
   // The destroy handler each listed form carries, by form.
   std::map<TComponent*, std::size_t> FormHandlers;
+  // Built from IndexLocale at the first lookup after a component was made (enumerating every
+  // locale the system knows costs start-up time and memory a tray program rarely needs).
   std::unique_ptr<TLocaleIndexes> Indexes;
+  TLocale* IndexLocale = nullptr;  // the platform's, which outlives every component; null: design
   std::size_t LiveComponents = 0;
   TOpenTranslationEditor OpenTranslationEditor;
   TChooseLanguageFile ChooseLanguageFile;
@@ -31,6 +34,18 @@ struct TLanguageComponentState {
 TLanguageComponentState& State() {
   static TLanguageComponentState state;
   return state;
+}
+
+const TLocaleIndexes* CurrentLocaleIndexes() {
+  TLanguageComponentState& state = State();
+  if (state.LiveComponents == 0) {
+    return nullptr;
+  }
+  if (!state.Indexes) {
+    state.Indexes = std::make_unique<TLocaleIndexes>(
+        state.IndexLocale != nullptr ? BuildLocaleIndexes(*state.IndexLocale) : TLocaleIndexes());
+  }
+  return state.Indexes.get();
 }
 
 void RegisterParentForm(TComponent& AForm, const TuiLanguage& ALanguage) {
@@ -91,9 +106,10 @@ std::u16string HexDigits4(std::uint16_t AValue) {
 TuiLanguage::TuiLanguage(TComponent* AOwner, TPlatform& APlatform)
     : TLanguageStore(AOwner, APlatform) {
   TLanguageComponentState& state = State();
-  // Every new component replaces the indexes; they stay until the last component goes.
-  state.Indexes = std::make_unique<TLocaleIndexes>(IsDesigning() ? TLocaleIndexes()
-                                                                 : BuildLocaleIndexes(Locale()));
+  // Every new component replaces the indexes (built at the next lookup); they stay until the
+  // last component goes.
+  state.Indexes.reset();
+  state.IndexLocale = IsDesigning() ? nullptr : &Locale();
   ++state.LiveComponents;
   try {
     FTranslatePropertyList = {u"Caption", u"Hint"};
@@ -114,6 +130,7 @@ TuiLanguage::TuiLanguage(TComponent* AOwner, TPlatform& APlatform)
     UnregisterLanguage(*this);
     if (--state.LiveComponents == 0) {
       state.Indexes.reset();
+      state.IndexLocale = nullptr;
     }
     throw;
   }
@@ -124,6 +141,7 @@ TuiLanguage::~TuiLanguage() {
   UnregisterLanguage(*this);
   if (--state.LiveComponents == 0) {
     state.Indexes.reset();
+    state.IndexLocale = nullptr;
   }
 }
 
@@ -248,7 +266,7 @@ std::u16string TuiLanguage::GetLanguageShortIDByIndex(int AIndex) const {
 }
 
 std::u16string TuiLanguage::GetLanguageLongNameByLangID(std::u16string_view LangID) const {
-  const TLocaleIndexes* indexes = State().Indexes.get();
+  const TLocaleIndexes* indexes = CurrentLocaleIndexes();
   if (indexes == nullptr) {
     return {};
   }
@@ -257,7 +275,7 @@ std::u16string TuiLanguage::GetLanguageLongNameByLangID(std::u16string_view Lang
 }
 
 std::u16string TuiLanguage::GetLanguageLongNameByShortID(std::u16string_view ShortID) const {
-  const TLocaleIndexes* indexes = State().Indexes.get();
+  const TLocaleIndexes* indexes = CurrentLocaleIndexes();
   if (indexes == nullptr) {
     return {};
   }
@@ -380,7 +398,7 @@ std::vector<TComponent*> ParentFormList() {
 }
 
 const TLocaleIndexes* LanguageLocaleIndexes() {
-  return State().Indexes.get();
+  return CurrentLocaleIndexes();
 }
 
 void SetOpenTranslationEditor(TOpenTranslationEditor AHook) {

@@ -30,6 +30,9 @@ class TAppWindowEvents {
                                 std::intptr_t ALParam) = 0;
   // A timer started with StartTimer fired.
   virtual void TimerFired(std::uintptr_t ATimerId) = 0;
+  // The window is about to be shown (before it paints), or it was hidden; by this program or by
+  // another one.
+  virtual void VisibleChanged(bool /*AVisible*/) {}
   // The system ends the user's session (log-off, shut-down): the program should take its normal
   // way out now. A request to end the session is always agreed to.
   virtual void SessionEnding() {}

@@ -44,8 +44,7 @@ TAboutPanel::TAboutPanel(TComponent* AOwner, const TAboutPanelImages& AImages,
   SetTranslator(std::move(ATranslate));
   SetBackgroundColor(TColor::Rgb(0x0C, 0x11, 0x18));
 
-  FResources.AddButtonStyle(TStateButtonStyle{kAboutOKButtonStyle, AImages.OKNormal, AImages.OKHot,
-                                              AImages.OKPressed, PanelText(13, true, kWhite)});
+  FResources.AddButtonStyle(OKButtonStyle(AImages));
 
   FBackground = &Add<TImageElement>(u"Background", TRect{0, 0, kAboutPanelWidth, kAboutPanelHeight},
                                     AImages.Background);
@@ -75,6 +74,18 @@ TAboutPanel::TAboutPanel(TComponent* AOwner, const TAboutPanelImages& AImages,
       &FInfoArea->Add<TImageButton>(u"BtnGoWeb", TRect{kInset, 162, 77, 31}, AImages.WebButton);
 
   FBtnOK = &Add<TStateButton>(u"BtnOK", TRect{208, 325, 94, 27}, u"OK");
+  FBtnOK->ApplyStyle(*FResources.FindButtonStyle(kAboutOKButtonStyle));
+}
+
+TStateButtonStyle TAboutPanel::OKButtonStyle(const TAboutPanelImages& AImages) const {
+  return TStateButtonStyle{kAboutOKButtonStyle, AImages.OKNormal, AImages.OKHot, AImages.OKPressed,
+                           PanelText(13, true, kWhite)};
+}
+
+void TAboutPanel::SetImages(const TAboutPanelImages& AImages) {
+  FResources.AddButtonStyle(OKButtonStyle(AImages));
+  FBackground->SetImage(AImages.Background);
+  FBtnGoWeb->SetImage(AImages.WebButton);
   FBtnOK->ApplyStyle(*FResources.FindButtonStyle(kAboutOKButtonStyle));
 }
 

@@ -39,6 +39,12 @@ class TAboutPanel : public TVectorScene {
   TAboutPanel(TComponent* AOwner, const TAboutPanelImages& AImages,
               TTranslateFunction ATranslate = {});
 
+  // Puts these images in place of the ones shown (empty ones: the panel shows none). A panel
+  // that is not on screen needs none: the monitor decodes them when the panel is shown and lets
+  // them go when it is hidden.
+  void SetImages(const TAboutPanelImages& AImages);
+  bool HasImages() const { return FBackground->Image() != nullptr; }
+
   TImageElement& Background() { return *FBackground; }
   TSceneElement& InfoArea() { return *FInfoArea; }
   TTextElement& Label1() { return *FLabel1; }
@@ -54,6 +60,8 @@ class TAboutPanel : public TVectorScene {
   const std::u16string& WebAddress() const { return FTextWeb->Text(); }
 
  private:
+  TStateButtonStyle OKButtonStyle(const TAboutPanelImages& AImages) const;
+
   TStyleResources FResources;
   TImageElement* FBackground = nullptr;
   TSceneElement* FInfoArea = nullptr;

@@ -123,6 +123,44 @@ TEST_F(MonitorWindowTest, StartsHiddenInTheTrayWithTheStoredLanguage) {
   EXPECT_FALSE(Tray().LastMenu[1].Visible);
 }
 
+// Binding the HID class and registering for arrivals wait until the user sees the icon; what the
+// device and the registry see keeps its order.
+TEST(MonitorStartTest, TheTrayIconShowsBeforeTheDeviceComponentsAreMade) {
+  TFakePlatform platform;
+  std::size_t registrationsAtShow = 99;
+  platform.Desktop.OnTrayIconShown = [&] {
+    registrationsAtShow = 0;
+    for (const TFakeHiddenWindow* window : platform.HiddenWindows.Windows()) {
+      registrationsAtShow += window->Registrations().size();
+    }
+  };
+  TApplication application;
+  TDM dm(nullptr, platform.Platform());
+  {
+    TKORVALDZ314MONMAIN monitor(&application, platform.Platform(), dm);
+    EXPECT_EQ(registrationsAtShow, 0u);
+    std::size_t registrations = 0;
+    for (const TFakeHiddenWindow* window : platform.HiddenWindows.Windows()) {
+      registrations += window->Registrations().size();
+    }
+    EXPECT_EQ(registrations, 1u);  // the arrival notifier's, made after the icon
+    ASSERT_NE(monitor.FindComponent(u"uiHIDEvent1"), nullptr);
+  }
+  RevertToOriginal();  // the language in force is process-wide
+}
+
+TEST_F(MonitorWindowTest, TheAboutPanelHoldsItsImagesOnlyWhileItIsOnScreen) {
+  EXPECT_FALSE(Monitor->FAboutPanel.HasImages());
+  Window().Show();
+  EXPECT_TRUE(Monitor->FAboutPanel.HasImages());
+  EXPECT_NE(Monitor->FAboutPanel.BtnOK().Style().Normal, nullptr);
+  Window().Hide();
+  EXPECT_FALSE(Monitor->FAboutPanel.HasImages());
+  EXPECT_EQ(Monitor->FAboutPanel.BtnOK().Style().Normal, nullptr);
+  Window().Show();  // shown again: decoded again
+  EXPECT_TRUE(Monitor->FAboutPanel.HasImages());
+}
+
 TEST_F(MonitorWindowTest, SettingsChangedReloadsTheLanguageAndRetranslatesTheTray) {
   TDM configProgram(nullptr, Platform.Platform());
   configProgram.FAllProfileSettingInfo.CurrentLanguage = 1;  // "US"

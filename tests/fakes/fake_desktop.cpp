@@ -70,6 +70,7 @@ std::unique_ptr<TAppWindow> TFakeDesktop::CreateAppWindow(const TAppWindowOption
 
 std::unique_ptr<TTrayIcon> TFakeDesktop::CreateTrayIcon(TAppWindow&, TTrayIconEvents& AEvents) {
   auto icon = std::make_unique<TFakeTrayIcon>(AEvents);
+  icon->OnShow = OnTrayIconShown;
   LastTrayIcon = icon.get();
   return icon;
 }

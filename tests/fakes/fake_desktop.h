@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -38,8 +39,18 @@ class TFakeAppWindow final : public TAppWindow {
   ~TFakeAppWindow() override;
 
   TWindowHandle Handle() const override { return FHandle; }
-  void Show() override { FVisible = true; }
-  void Hide() override { FVisible = false; }
+  void Show() override {
+    if (!FVisible) {
+      FEvents.VisibleChanged(true);
+    }
+    FVisible = true;
+  }
+  void Hide() override {
+    if (FVisible) {
+      FEvents.VisibleChanged(false);
+    }
+    FVisible = false;
+  }
   bool IsVisible() const override { return FVisible; }
   void BringToForeground() override { ++ForegroundCount; }
   void SetTitle(const std::u16string& ATitle) override { Title = ATitle; }
@@ -97,6 +108,9 @@ class TFakeTrayIcon final : public TTrayIcon {
   void Show() override {
     Shown = true;
     Calls.push_back(u"Show");
+    if (OnShow) {
+      OnShow();
+    }
   }
   void Hide() override {
     Shown = false;
@@ -117,6 +131,7 @@ class TFakeTrayIcon final : public TTrayIcon {
   bool Shown = false;
   std::vector<TPopupMenuItem> LastMenu;
   std::optional<std::size_t> NextMenuChoice;
+  std::function<void()> OnShow;  // runs in Show, after it took effect
 };
 
 class TFakeDesktop final : public TDesktop {
@@ -124,6 +139,8 @@ class TFakeDesktop final : public TDesktop {
   std::unique_ptr<TAppWindow> CreateAppWindow(const TAppWindowOptions& AOptions,
                                               TAppWindowEvents& AEvents) override;
   std::unique_ptr<TTrayIcon> CreateTrayIcon(TAppWindow& AOwner, TTrayIconEvents& AEvents) override;
+  // Given to every tray icon made from now on as its OnShow.
+  std::function<void()> OnTrayIconShown;
   int RunMessageLoop() override;
   void Terminate() override { Terminated = true; }
   void ProcessPendingMessages() override;

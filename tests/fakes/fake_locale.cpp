@@ -48,6 +48,7 @@ std::optional<std::u16string> TFakeLocale::LocaleInfo(TLcid ALcid, TLocaleInfoTy
 }
 
 std::vector<TLcid> TFakeLocale::SupportedLocales() {
+  ++SupportedLocalesCalls;
   std::vector<TLcid> result;
   for (const auto& entry : Locales) {
     result.push_back(entry.Lcid);

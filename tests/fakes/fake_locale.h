@@ -49,6 +49,7 @@ class TFakeLocale final : public TLocale {
   TLcid UserDefaultLcid() override { return UserLcid; }
   std::optional<std::u16string> LocaleInfo(TLcid ALcid, TLocaleInfoType AType) override;
   std::vector<TLcid> SupportedLocales() override;
+  int SupportedLocalesCalls = 0;  // how often the system's locales were enumerated
   std::uint16_t SystemDefaultLangId() override { return SystemLangId; }
   // Windows-1252 unless a test gives the system another ANSI code page.
   std::u16string DecodeAnsiText(std::span<const std::uint8_t> ABytes) override {

@@ -300,5 +300,26 @@ TEST(TRecordDataWorkerTest, WithAMainThreadThatNeverRunsSignalsAreDroppedAndStop
   EXPECT_EQ(runs, 0);
 }
 
+TEST(TRecordDataWorkerTest, StartsItsThreadOnlyWithTheFirstSignalAndNeverAfterStop) {
+  TQueuedMainThread mainThread;
+  int runs = 0;
+  {
+    TRecordDataWorker unused(mainThread, [&] { ++runs; });
+    EXPECT_TRUE(unused.IsRunning());
+    EXPECT_FALSE(unused.HasThread());
+    unused.Stop();
+    EXPECT_FALSE(unused.IsRunning());
+    unused.SignalData();  // after the end: no thread, no delivery
+    EXPECT_FALSE(unused.HasThread());
+  }
+  TRecordDataWorker worker(mainThread, [&] { ++runs; });
+  worker.SignalData();
+  EXPECT_TRUE(worker.HasThread());
+  ASSERT_TRUE(mainThread.WaitForPending(std::chrono::seconds(10)));
+  mainThread.RunPending();
+  worker.Stop();
+  EXPECT_EQ(runs, 1);
+}
+
 }  // namespace
 }  // namespace mon::testing

@@ -356,6 +356,16 @@ TEST_F(UiLanguageTest, LocaleIndexesStayValidWhileAnyComponentLives) {
   EXPECT_EQ(LanguageLocaleIndexes(), nullptr);
 }
 
+TEST_F(UiLanguageTest, LocalesAreEnumeratedAtTheFirstLookUpOnly) {
+  TMainForm form(nullptr);
+  auto first = MakeLanguage(&form);
+  auto second = MakeLanguage(&form);
+  EXPECT_EQ(FFake.Locale.SupportedLocalesCalls, 0);  // a tray program that never asks pays nothing
+  EXPECT_EQ(first->GetLanguageLongNameByLangID(u"0409"), u"English (United States)");
+  EXPECT_EQ(second->GetLanguageLongNameByShortID(u"0804"), u"Chinese (Simplified, PRC)");
+  EXPECT_EQ(FFake.Locale.SupportedLocalesCalls, 1);
+}
+
 TEST_F(UiLanguageTest, OsDefaultLanguageInUpperCaseHex) {
   TMainForm form(nullptr);
   auto language = MakeLanguage(&form);

@@ -1,7 +1,9 @@
 // Figures of the monitor under Wine (test companion, never shipped):
 //
-//   monitor_figures startup PROGRAM IDLE  starts a tray program (the monitor, or the least tray
-//                                         program of tests/companions) in C:\ and prints
+//   monitor_figures startup PROGRAM IDLE [ARGUMENT]
+//                                         starts a tray program (the monitor, or the least tray
+//                                         program of tests/companions, with ARGUMENT if given)
+//                                         in C:\ and prints
 //                                         "tray <ms>" when its icon is in the notification area;
 //                                         after IDLE seconds prints "idle" (Wine reports no
 //                                         private memory of its own: the script reads /proc
@@ -70,9 +72,12 @@ ULONGLONG CpuTime100ns(HANDLE AProcess) {
 // Starts AProgram (working folder C:\), prints the time until its tray icon is in the notification
 // area, idles AIdleSeconds, prints "idle" (the script reads the process's memory and wake-ups from
 // /proc then), prints the CPU time the program used over the next 5 s, and ends it.
-int Startup(const std::wstring& AProgram, int AIdleSeconds) {
+int Startup(const std::wstring& AProgram, int AIdleSeconds, const std::wstring& AArgument) {
   const unsigned traysBefore = TrayIconCount();
   std::wstring commandLine = L"\"" + AProgram + L"\"";
+  if (!AArgument.empty()) {
+    commandLine += L" " + AArgument;
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
@@ -259,12 +264,14 @@ int Latency(int ACount) {
 }  // namespace
 
 int wmain(int AArgc, wchar_t** AArgv) {
-  if (AArgc == 4 && std::wstring(AArgv[1]) == L"startup") {
-    return Startup(AArgv[2], static_cast<int>(std::wcstol(AArgv[3], nullptr, 10)));
+  if ((AArgc == 4 || AArgc == 5) && std::wstring(AArgv[1]) == L"startup") {
+    return Startup(AArgv[2], static_cast<int>(std::wcstol(AArgv[3], nullptr, 10)),
+                   AArgc == 5 ? AArgv[4] : L"");
   }
   if (AArgc == 3 && std::wstring(AArgv[1]) == L"latency") {
     return Latency(static_cast<int>(std::wcstol(AArgv[2], nullptr, 10)));
   }
-  std::fprintf(stderr, "usage: monitor_figures startup PROGRAM IDLE_SECONDS | latency COUNT\n");
+  std::fprintf(stderr,
+               "usage: monitor_figures startup PROGRAM IDLE_SECONDS [ARGUMENT] | latency COUNT\n");
   return 2;
 }

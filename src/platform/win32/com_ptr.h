@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "platform/win32/late_bound_system.h"
+
 namespace mon::win32 {
 
 // Holds one reference to a COM object and releases it once. Copies add a reference.
@@ -71,7 +73,8 @@ class TComApartment {
   TComApartment() = default;
   static TComApartment EnterSingleThreaded() {
     TComApartment result;
-    result.FEntered = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const TComFunctions& com = ComFunctions();
+    result.FEntered = com.Bound && SUCCEEDED(com.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     return result;
   }
   ~TComApartment() { Leave(); }
@@ -93,7 +96,7 @@ class TComApartment {
  private:
   void Leave() {
     if (std::exchange(FEntered, false)) {
-      ::CoUninitialize();
+      ComFunctions().CoUninitialize();  // bound: the entry needed it
     }
   }
 

@@ -168,7 +168,7 @@ bool TWin32AudioEndpoint::SetMute(bool AMuted) {
 // 32-bit counterparts where they hold pointers or pointer-sized fields.
 
 TWin32AudioMixer::~TWin32AudioMixer() {
-  ::mixerClose(FMixer);
+  MixerFunctions().Close(FMixer);  // bound: the mixer was opened with it
 }
 
 std::optional<std::uint32_t> TWin32AudioMixer::FindLineByComponentType(
@@ -176,8 +176,8 @@ std::optional<std::uint32_t> TWin32AudioMixer::FindLineByComponentType(
   MIXERLINEW line{};
   line.cbStruct = sizeof(line);
   line.dwComponentType = AComponentType;
-  if (::mixerGetLineInfoW(Object(), &line,
-                          MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+  if (MixerFunctions().GetLineInfo(Object(), &line,
+                                   MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
@@ -194,8 +194,8 @@ std::optional<std::uint32_t> TWin32AudioMixer::FindMuteControl(std::uint32_t ALi
   controls.cControls = 1;
   controls.cbmxctrl = sizeof(control);
   controls.pamxctrl = &control;
-  if (::mixerGetLineControlsW(Object(), &controls,
-                              MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+  if (MixerFunctions().GetLineControls(Object(), &controls,
+                                       MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
@@ -221,8 +221,8 @@ MIXERCONTROLDETAILS BooleanDetails(std::uint32_t AControlID, MIXERCONTROLDETAILS
 std::optional<bool> TWin32AudioMixer::GetBooleanControlValue(std::uint32_t AControlID) {
   MIXERCONTROLDETAILS_BOOLEAN value{};
   MIXERCONTROLDETAILS details = BooleanDetails(AControlID, value);
-  if (::mixerGetControlDetailsW(Object(), &details,
-                                MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) !=
+  if (MixerFunctions().GetControlDetails(Object(), &details,
+                                         MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
@@ -233,8 +233,8 @@ bool TWin32AudioMixer::SetBooleanControlValue(std::uint32_t AControlID, bool AVa
   MIXERCONTROLDETAILS_BOOLEAN value{};
   value.fValue = AValue ? 1 : 0;
   MIXERCONTROLDETAILS details = BooleanDetails(AControlID, value);
-  return ::mixerSetControlDetails(Object(), &details,
-                                  MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
+  return MixerFunctions().SetControlDetails(
+             Object(), &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
          MMSYSERR_NOERROR;
 }
 
@@ -253,8 +253,9 @@ std::unique_ptr<TAudioEndpoint> TWin32AudioSystem::OpenDefaultCaptureEndpoint() 
   // Declared first, so that on a failed step the references go before the COM initialisation.
   TComApartment apartment = TComApartment::EnterSingleThreaded();
   TComPtr<IMMDeviceEnumerator> mmDevEnum;
-  if (FAILED(::CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, kAudioClassContext,
-                                kIidIMMDeviceEnumerator, mmDevEnum.PutVoid())) ||
+  if (!ComFunctions().Bound ||
+      FAILED(ComFunctions().CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, kAudioClassContext,
+                                             kIidIMMDeviceEnumerator, mmDevEnum.PutVoid())) ||
       !mmDevEnum) {
     return nullptr;
   }
@@ -279,8 +280,9 @@ std::unique_ptr<TAudioDeviceWatch> TWin32AudioSystem::WatchDefaultCaptureDevice(
   }
   TComApartment apartment = TComApartment::EnterSingleThreaded();
   TComPtr<IMMDeviceEnumerator> mmDevEnum;
-  if (FAILED(::CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, kAudioClassContext,
-                                kIidIMMDeviceEnumerator, mmDevEnum.PutVoid())) ||
+  if (!ComFunctions().Bound ||
+      FAILED(ComFunctions().CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, kAudioClassContext,
+                                             kIidIMMDeviceEnumerator, mmDevEnum.PutVoid())) ||
       !mmDevEnum) {
     return nullptr;
   }
@@ -294,12 +296,15 @@ std::unique_ptr<TAudioDeviceWatch> TWin32AudioSystem::WatchDefaultCaptureDevice(
 }
 
 std::uint32_t TWin32AudioSystem::MixerDeviceCount() {
-  return ::mixerGetNumDevs();
+  const TMixerFunctions& mixer = MixerFunctions();
+  return mixer.Bound ? mixer.GetNumDevs() : 0;
 }
 
 std::unique_ptr<TAudioMixer> TWin32AudioSystem::OpenMixer(std::uint32_t AIndex) {
   HMIXER mixer = nullptr;
-  if (::mixerOpen(&mixer, AIndex, 0, 0, 0) != MMSYSERR_NOERROR || mixer == nullptr) {
+  const TMixerFunctions& functions = MixerFunctions();
+  if (!functions.Bound || functions.Open(&mixer, AIndex, 0, 0, 0) != MMSYSERR_NOERROR ||
+      mixer == nullptr) {
     return nullptr;
   }
   return std::make_unique<TWin32AudioMixer>(mixer);

@@ -156,6 +156,9 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
     case WM_CLOSE:
       Hide();  // the panel only hides; the monitor ends through its menu
       return 0;
+    case WM_SHOWWINDOW:
+      FEvents.VisibleChanged(AWParam != FALSE);
+      return DefaultHandling(AMessage, AWParam, ALParam);
     case WM_QUERYENDSESSION:
       return TRUE;  // nothing to ask the user: the logon may end
     case WM_ENDSESSION:

@@ -124,14 +124,9 @@ bool TWin32FileSystem::RemoveFile(const std::u16string& APath) {
 }
 
 std::optional<std::u16string> TWin32FileSystem::DocumentsFolder() {
-  PIDLIST_ABSOLUTE list = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list)) || list == nullptr) {
-    return std::nullopt;
-  }
   wchar_t path[MAX_PATH + 1] = {};
-  const BOOL found = ::SHGetPathFromIDListW(list, path);
-  ::CoTaskMemFree(list);
-  if (!found || path[0] == L'\0') {
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path)) ||
+      path[0] == L'\0') {
     return std::nullopt;
   }
   return FromWideBuffer(path, MAX_PATH + 1);

@@ -119,8 +119,8 @@ class TSceneView::TPainter final : public TScenePainter {
     }
     const TSelection selection(FSource.Get(), bitmap);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, AOpacity, AC_SRC_ALPHA};
-    ::AlphaBlend(FDC, ADest.Left, ADest.Top, ADest.Width, ADest.Height, FSource.Get(), 0, 0,
-                 static_cast<int>(AImage->Width), static_cast<int>(AImage->Height), blend);
+    ::GdiAlphaBlend(FDC, ADest.Left, ADest.Top, ADest.Width, ADest.Height, FSource.Get(), 0, 0,
+                    static_cast<int>(AImage->Width), static_cast<int>(AImage->Height), blend);
   }
 
   void DrawTextLine(const std::u16string& AText, const TTextStyle& AStyle, const TRect& ABounds,
@@ -223,10 +223,12 @@ bool TSceneView::HandleMessage(HWND AWindow, UINT AMessage, WPARAM AWParam, LPAR
       return false;
     case WM_SHOWWINDOW:
       if (AWParam == FALSE) {
-        // Hidden: no button stays lit or held for the next showing.
+        // Hidden: no button stays lit or held for the next showing, and no image bitmap is kept
+        // for a panel nobody sees (they are made again at the next paint).
         FScene.CancelPress();
         FScene.MouseLeave();
         FTrackingLeave = false;
+        FImages.clear();
       }
       return false;
     case WM_SETCURSOR:
@@ -352,7 +354,7 @@ HBITMAP TSceneView::BitmapFor(const TImageRef& AImage) {
   if (!bitmap) {
     return nullptr;
   }
-  // AlphaBlend wants premultiplied BGRA.
+  // GdiAlphaBlend wants premultiplied BGRA.
   auto* out = static_cast<std::uint8_t*>(bits);
   const std::vector<std::uint8_t>& in = AImage->Pixels;
   for (std::size_t i = 0; i < in.size(); i += 4) {

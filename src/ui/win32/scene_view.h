@@ -1,4 +1,4 @@
-// Shows a vector scene in a Win32 window: draws it with GDI (images blended with AlphaBlend,
+// Shows a vector scene in a Win32 window: draws it with GDI (images blended with GdiAlphaBlend,
 // texts with DrawTextW in the scene's fonts, or a font that exists when a family is missing) and
 // turns the window's mouse messages into the scene's hover, press and click.
 //
