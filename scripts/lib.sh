@@ -21,6 +21,8 @@ mon_require_packages() {
 # Packages of the native build and its tests.
 MON_NATIVE_PACKAGES=(cmake ninja-build ccache g++ googletest libbenchmark-dev libpng-dev pkg-config
   python3)
+# Packages of the fuzz targets (clang with libFuzzer and the sanitizer run-times).
+MON_FUZZ_PACKAGES=(clang libclang-rt-dev)
 # Packages of the Windows cross build and of running it under Wine, headless (pulseaudio: the
 # audio server the Win32 audio tests start for themselves; nsis: the installer).
 MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xauth
