@@ -15,6 +15,11 @@ if(MON_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(MON_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(MON_FUZZ)
   # Every library is instrumented for the fuzzer; only fuzz targets link its driver.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
