@@ -62,6 +62,16 @@ std::optional<std::vector<std::uint8_t>> TMemoryFileSystem::FileBytes(
   return found->second;
 }
 
+std::vector<std::u16string> TMemoryFileSystem::FileKeys() const {
+  std::lock_guard lock(FLock);
+  std::vector<std::u16string> keys;
+  keys.reserve(FFiles.size());
+  for (const auto& [key, bytes] : FFiles) {
+    keys.push_back(key);
+  }
+  return keys;
+}
+
 bool TMemoryFileSystem::FileExists(const std::u16string& APath) {
   std::lock_guard lock(FLock);
   return FFiles.count(Key(APath)) != 0;

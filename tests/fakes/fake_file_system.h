@@ -21,6 +21,10 @@ class TMemoryFileSystem final : public TFileSystem {
   void AddDirectory(const std::u16string& APath);
   // The stored bytes, or nullopt.
   std::optional<std::vector<std::uint8_t>> FileBytes(const std::u16string& APath) const;
+  // Every file held, by its key (see Key), to see what a component wrote where.
+  std::vector<std::u16string> FileKeys() const;
+  // The form a path is kept in: folded case, '\' only, no trailing separator.
+  static std::u16string Key(const std::u16string& APath);
   // Makes every later write fail (a full disk).
   void FailWrites(bool AValue) { FFailWrites = AValue; }
   void SetDocumentsFolder(std::optional<std::u16string> AValue) { FDocuments = std::move(AValue); }
@@ -36,7 +40,6 @@ class TMemoryFileSystem final : public TFileSystem {
   std::optional<std::u16string> DocumentsFolder() override { return FDocuments; }
 
  private:
-  static std::u16string Key(const std::u16string& APath);
   static std::u16string ParentKey(const std::u16string& AKey);
 
   mutable std::mutex FLock;
