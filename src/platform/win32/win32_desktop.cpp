@@ -239,7 +239,9 @@ void TWin32TrayIcon::ShowNotice(const std::u16string& ATitle, const std::u16stri
 
 bool TWin32TrayIcon::Add() {
   NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-  if (!::Shell_NotifyIconW(NIM_ADD, &data)) {
+  // An icon the notification area still holds (a "TaskbarCreated" without a new taskbar) cannot
+  // be added again; brought up to date, it counts as shown, or the retries would go on for ever.
+  if (!::Shell_NotifyIconW(NIM_ADD, &data) && !::Shell_NotifyIconW(NIM_MODIFY, &data)) {
     return false;
   }
   data.uVersion = NOTIFYICON_VERSION_4;

@@ -21,6 +21,11 @@
 //                                          client area
 //   desktop_driver window-send CLASS MSG WPARAM LPARAM   sends a message (decimal numbers) to the
 //                                          first window of CLASS and prints what it returned
+//   desktop_driver tray-forget CLASS ID    removes the icon ID of the first window of CLASS from
+//                                          the notification area (NIM_DELETE), as a new taskbar
+//                                          that has not heard of it
+//   desktop_driver broadcast-registered NAME   sends the registered message NAME to every
+//                                          top-level window (the shell's "TaskbarCreated")
 //   desktop_driver run COMMANDLINE         starts a program with exactly this command line (as
 //                                          Wine would otherwise re-quote it), waits for it and
 //                                          exits with its exit code (up to 120 s)
@@ -476,6 +481,31 @@ int SendToWindowOfClass(const wchar_t* AClass, UINT AMessage, WPARAM AWParam, LP
   return 0;
 }
 
+// Takes the icon AId of the first window of AClass out of the notification area behind its
+// program's back, as a new taskbar that has not yet heard of it would be.
+int TrayForget(const wchar_t* AClass, UINT AId) {
+  const std::vector<HWND> windows = TopLevelWindows(AClass);
+  if (windows.empty()) {
+    return 1;
+  }
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = windows.front();
+  data.uID = AId;
+  return ::Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+}
+
+// Sends the registered message AName to every top-level window, as the shell does with
+// "TaskbarCreated" when the taskbar is made again.
+int BroadcastRegistered(const wchar_t* AName) {
+  const UINT message = ::RegisterWindowMessageW(AName);
+  DWORD_PTR result = 0;
+  return message != 0 && ::SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG,
+                                               kWaitMs, &result) != 0
+             ? 0
+             : 1;
+}
+
 }  // namespace
 
 int wmain(int AArgc, wchar_t** AArgv) {
@@ -522,6 +552,12 @@ int wmain(int AArgc, wchar_t** AArgv) {
     return SendToWindowOfClass(AArgv[2], static_cast<UINT>(std::wcstoul(AArgv[3], nullptr, 10)),
                                static_cast<WPARAM>(std::wcstoull(AArgv[4], nullptr, 10)),
                                static_cast<LPARAM>(std::wcstoll(AArgv[5], nullptr, 10)));
+  }
+  if (command == L"tray-forget" && AArgc == 4) {
+    return TrayForget(AArgv[2], static_cast<UINT>(std::wcstoul(AArgv[3], nullptr, 10)));
+  }
+  if (command == L"broadcast-registered" && AArgc == 3) {
+    return BroadcastRegistered(AArgv[2]);
   }
   if (command == L"window-hide" && AArgc == 3) {
     return HideWindowsOfClass(AArgv[2]);
