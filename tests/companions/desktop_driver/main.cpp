@@ -24,6 +24,10 @@
 //   desktop_driver tray-forget CLASS ID    removes the icon ID of the first window of CLASS from
 //                                          the notification area (NIM_DELETE), as a new taskbar
 //                                          that has not heard of it
+//   desktop_driver device-arrival CLASS    sends the first window of CLASS the arrival of a HID
+//                                          device interface (WM_DEVICECHANGE)
+//   desktop_driver process-counts NAME     prints "handles=H threads=T" of the running program
+//                                          NAME (its executable's file name)
 //   desktop_driver broadcast-registered NAME   sends the registered message NAME to every
 //                                          top-level window (the shell's "TaskbarCreated")
 //   desktop_driver run COMMANDLINE         starts a program with exactly this command line (as
@@ -41,7 +45,9 @@
 //   desktop_driver screenshot FILE window CLASS   ... only the visible window of CLASS
 #include <windows.h>
 
+#include <dbt.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -495,6 +501,51 @@ int TrayForget(const wchar_t* AClass, UINT AId) {
   return ::Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
 }
 
+// Sends the first window of AClass a device-interface arrival of the HID class, as the system
+// does when a HID device comes (Wine carries the broadcast record across processes).
+int DeviceArrival(const wchar_t* AClass) {
+  const std::vector<HWND> windows = TopLevelWindows(AClass);
+  if (windows.empty()) {
+    return 1;
+  }
+  struct TArrival {
+    DEV_BROADCAST_DEVICEINTERFACE_W Header;
+    wchar_t NameRest[63];  // the name stays empty; the monitor looks at the type only
+  } arrival{};
+  arrival.Header.dbcc_size = sizeof(arrival);
+  arrival.Header.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  arrival.Header.dbcc_classguid = {
+      0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutW(windows.front(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                               reinterpret_cast<LPARAM>(&arrival), SMTO_ABORTIFHUNG, kWaitMs,
+                               &result) != 0
+             ? 0
+             : 1;
+}
+
+// Prints "handles=H threads=T" of the first running process whose executable is AName.
+int ProcessCounts(const wchar_t* AName) {
+  const mon::win32::TUniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+       more = ::Process32NextW(snapshot.Get(), &entry)) {
+    if (::lstrcmpiW(entry.szExeFile, AName) != 0) {
+      continue;
+    }
+    const mon::win32::TUniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    DWORD handles = 0;
+    if (!process || !::GetProcessHandleCount(process.Get(), &handles)) {
+      return 1;
+    }
+    std::printf("handles=%lu threads=%lu\n", handles, entry.cntThreads);
+    return 0;
+  }
+  return 1;
+}
+
 // Sends the registered message AName to every top-level window, as the shell does with
 // "TaskbarCreated" when the taskbar is made again.
 int BroadcastRegistered(const wchar_t* AName) {
@@ -555,6 +606,12 @@ int wmain(int AArgc, wchar_t** AArgv) {
   }
   if (command == L"tray-forget" && AArgc == 4) {
     return TrayForget(AArgv[2], static_cast<UINT>(std::wcstoul(AArgv[3], nullptr, 10)));
+  }
+  if (command == L"device-arrival" && AArgc == 3) {
+    return DeviceArrival(AArgv[2]);
+  }
+  if (command == L"process-counts" && AArgc == 3) {
+    return ProcessCounts(AArgv[2]);
   }
   if (command == L"broadcast-registered" && AArgc == 3) {
     return BroadcastRegistered(AArgv[2]);

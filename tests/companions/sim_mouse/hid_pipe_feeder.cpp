@@ -8,6 +8,7 @@
 //   send NAME HEX|-         one report (- for an empty one) to every open handle -> ok N
 //   writes NAME COUNT       until COUNT output reports have arrived -> ok HEX HEX ... | timeout
 //   close NAME              the device goes away: every handle breaks, no new ones open -> ok
+//                           (serve NAME again brings it back, with counts from zero)
 //   quit
 //
 // Several pipe instances always stand ready, so a client never finds the pipe busy between two
@@ -173,8 +174,12 @@ void StartInstance(const std::shared_ptr<TDevice>& ADevice) {
 }
 
 std::string Serve(const std::string& AName) {
-  if (GDevices.count(AName) != 0) {
-    return "error already served";
+  if (const auto found = GDevices.find(AName); found != GDevices.end()) {
+    std::lock_guard lock(found->second->Lock);
+    if (!found->second->IsClosed) {
+      return "error already served";
+    }
+    // A closed device comes back as a new one: fresh counts, fresh pipe instances.
   }
   auto device = std::make_shared<TDevice>();
   device->Path = L"\\\\.\\pipe\\" + std::wstring(AName.begin(), AName.end());
