@@ -524,6 +524,42 @@ int DeviceArrival(const wchar_t* AClass) {
              : 1;
 }
 
+// The handles the system lists for AProcessId (SystemHandleInformation), or 0.
+DWORD SystemHandleCount(DWORD AProcessId) {
+  using TQuery = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (query == nullptr) {
+    return 0;
+  }
+  struct THandleEntry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO
+    ULONG OwnerPid;
+    BYTE ObjectType;
+    BYTE HandleFlags;
+    USHORT HandleValue;
+    void* ObjectPointer;
+    ULONG AccessMask;
+  };
+  constexpr ULONG kSystemHandleInformation = 16;
+  std::vector<BYTE> buffer(1 << 20);
+  ULONG needed = 0;
+  while (query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+               &needed) != 0) {
+    if (buffer.size() >= (64u << 20)) {
+      return 0;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+  const auto* entries =
+      reinterpret_cast<const THandleEntry*>(buffer.data() + sizeof(void*));  // after the count
+  DWORD owned = 0;
+  for (ULONG i = 0; i < count; ++i) {
+    owned += entries[i].OwnerPid == AProcessId ? 1 : 0;
+  }
+  return owned;
+}
+
 // Prints "handles=H threads=T" of the first running process whose executable is AName.
 int ProcessCounts(const wchar_t* AName) {
   const mon::win32::TUniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -539,6 +575,9 @@ int ProcessCounts(const wchar_t* AName) {
     DWORD handles = 0;
     if (!process || !::GetProcessHandleCount(process.Get(), &handles)) {
       return 1;
+    }
+    if (handles == 0) {  // Wine does not count another process's handles: the system's list
+      handles = SystemHandleCount(entry.th32ProcessID);
     }
     std::printf("handles=%lu threads=%lu\n", handles, entry.cntThreads);
     return 0;
