@@ -129,7 +129,8 @@ class TDesktop {
                             std::intptr_t ALParam) = 0;
   virtual bool SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage, std::uintptr_t AWParam,
                             std::intptr_t ALParam, std::uint32_t ATimeoutMs) = 0;
-  // Shows a (possibly hidden) window in its current state and brings it to the foreground.
+  // Shows a (possibly hidden) window of another program in its current state and brings it to
+  // the foreground, without waiting for that program (it may be hung).
   virtual void ShowAndForeground(TWindowHandle AWindow) = 0;
 
   // True while notices would disturb: a full-screen program or game, a presentation, the session

@@ -388,7 +388,9 @@ bool TWin32Desktop::SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage,
 
 void TWin32Desktop::ShowAndForeground(TWindowHandle AWindow) {
   const HWND window = reinterpret_cast<HWND>(AWindow);
-  ::ShowWindow(window, SW_SHOW);
+  // The window belongs to another program, which may be hung: ShowWindow would wait for it to
+  // handle the change, ShowWindowAsync only queues it.
+  ::ShowWindowAsync(window, SW_SHOW);
   ::SetForegroundWindow(window);
 }
 

@@ -1,7 +1,10 @@
 // Stand-in for the configuration program, for tests and the demo (never shipped).
 //
-//   KORVALDZ314.EXE [--hidden] [--log FILE]   run: register the configuration program's window
-//                                             class and log every message it receives
+//   KORVALDZ314.EXE [--hidden] [--log FILE] [--hang-every MS]
+//                                             run: register the configuration program's window
+//                                             class and log every message it receives; with
+//                                             --hang-every, hang MS milliseconds in the handler
+//                                             of every one of them (a hung program)
 //   KORVALDZ314.EXE --send MSG LPARAM         tell the running stand-in to send MSG (7035 or 7037)
 //                                             with LPARAM to the monitor's window
 //   KORVALDZ314.EXE --stall MS                tell the running stand-in to stall MS milliseconds
@@ -41,6 +44,7 @@ constexpr UINT kRequestQuit = WM_APP + 3;
 struct TStandIn {
   std::FILE* Log = nullptr;
   DWORD StallMilliseconds = 0;
+  DWORD HangEveryMilliseconds = 0;
 };
 
 TStandIn* GStandIn = nullptr;
@@ -80,6 +84,9 @@ LRESULT CALLBACK WindowProc(HWND AWindow, UINT AMessage, WPARAM AWParam, LPARAM 
       GStandIn->StallMilliseconds = 0;
       ::Sleep(stall);  // a hung configuration program, on purpose
     }
+    if (GStandIn->HangEveryMilliseconds > 0) {
+      ::Sleep(GStandIn->HangEveryMilliseconds);
+    }
     return 0;
   }
   if (AMessage == WM_SHOWWINDOW && AWParam != 0) {
@@ -111,8 +118,9 @@ int Control(UINT ARequest, WPARAM AWParam, LPARAM ALParam) {
   return sent && result == 1 ? 0 : 1;
 }
 
-int Run(bool AHidden, const std::wstring& ALogPath) {
+int Run(bool AHidden, const std::wstring& ALogPath, DWORD AHangEveryMilliseconds) {
   TStandIn standIn;
+  standIn.HangEveryMilliseconds = AHangEveryMilliseconds;
   standIn.Log = _wfopen(ALogPath.c_str(), L"a");
   GStandIn = &standIn;
   if (standIn.Log != nullptr) {
@@ -160,6 +168,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t** args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   bool hidden = false;
   std::wstring logPath = DefaultLogPath();
+  DWORD hangEvery = 0;
   int result = -1;
   for (int i = 1; i < count && result < 0; ++i) {
     const std::wstring arg = args[i];
@@ -167,6 +176,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       hidden = true;
     } else if (arg == L"--log" && i + 1 < count) {
       logPath = args[++i];
+    } else if (arg == L"--hang-every" && i + 1 < count) {
+      hangEvery = std::wcstoul(args[++i], nullptr, 10);
     } else if (arg == L"--send" && i + 2 < count) {
       result = Control(kRequestSend, std::wcstoul(args[i + 1], nullptr, 10),
                        std::wcstol(args[i + 2], nullptr, 10));
@@ -184,5 +195,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
   }
   ::LocalFree(args);
-  return result >= 0 ? result : Run(hidden, logPath);
+  return result >= 0 ? result : Run(hidden, logPath, hangEvery);
 }
