@@ -344,12 +344,12 @@ void TDM::SaveCurrentProfileInfoToRegistry() {
   CurrentStore().SaveStreamToRegistry();
 }
 
-void TDM::SaveCurrentProfileInfoToFile(const std::u16string& AFile) {
-  CurrentStore().SaveStreamToFile(AFile);
+bool TDM::SaveCurrentProfileInfoToFile(const std::u16string& AFile) {
+  return CurrentStore().SaveStreamToFile(AFile);
 }
 
-void TDM::SaveCurrentProfileInfoToFile() {
-  CurrentStore().SaveStreamToFile();
+bool TDM::SaveCurrentProfileInfoToFile() {
+  return CurrentStore().SaveStreamToFile();
 }
 
 bool TDM::SaveBackToProfileInfo(const TMouseProfileInfo& AProfileInfo, int AProfileIndex) {

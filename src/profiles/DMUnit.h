@@ -121,12 +121,13 @@ class TDM : public TDataModule {
   void LoadRecordMacroInfoFromRegistry();
 
   // Saving (save-back copies a record into its store; to-registry and to-file persist a
-  // store). Failed saves are not reported, as the stores' results are ignored.
+  // store). Registry saves do not report a failure; a save of the current profile to a file
+  // returns false when the file could not be written (it is then as it was).
 
   void SaveBackToCurrentProfileInfo();
   void SaveCurrentProfileInfoToRegistry();
-  void SaveCurrentProfileInfoToFile(const std::u16string& AFile);
-  void SaveCurrentProfileInfoToFile();
+  bool SaveCurrentProfileInfoToFile(const std::u16string& AFile);
+  bool SaveCurrentProfileInfoToFile();
   bool SaveBackToProfileInfo(const TMouseProfileInfo& AProfileInfo, int AProfileIndex);
   bool SaveProfileInfoToRegistry(int AProfileIndex);
   void SaveBackAllProfileInfo();

@@ -455,8 +455,16 @@ TEST_F(ProfileManagerTest, SavingTheCurrentProfileWritesItsWorkingCopy) {
 
   Platform.Files.AddDirectory(u"C:\\Out");
   DM->FCurrentProfileInfo.ConfigInfo.LEDConfig.R = 9;  // not copied by the file saves
-  DM->SaveCurrentProfileInfoToFile(u"C:\\Out\\p2.pfd");
+  EXPECT_TRUE(DM->SaveCurrentProfileInfoToFile(u"C:\\Out\\p2.pfd"));
   EXPECT_EQ(Platform.Files.FileBytes(u"C:\\Out\\p2.pfd"), Image(*DM->ProfileStore(1)));
+  // A write that fails (a full disk) is reported and leaves the file as it was.
+  const auto saved = Platform.Files.FileBytes(u"C:\\Out\\p2.pfd");
+  DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[2].nFunctionCode = 17;
+  DM->SaveBackToCurrentProfileInfo();
+  Platform.Files.FailWrites(true);
+  EXPECT_FALSE(DM->SaveCurrentProfileInfoToFile(u"C:\\Out\\p2.pfd"));
+  Platform.Files.FailWrites(false);
+  EXPECT_EQ(Platform.Files.FileBytes(u"C:\\Out\\p2.pfd"), saved);
 
   DM->ChangeCurrentProfileFileNameAndPath(u"C:\\Out\\AProfileNameOfTwentyFive.pfd");
   EXPECT_EQ(DM->ProfileStore(1)->FileName(), u"AProfileNameOfTwentyFive.pfd");
