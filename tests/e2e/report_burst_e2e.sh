@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Under Wine: 10 000 status reports in a burst from the simulated mouse, with reports of every
-# size short of the declared 8 bytes among them (empty to 7 bytes; a longer message on the
-# simulated device's pipe stalls the reader when it is the second one, see the note at
-# wrong_report). Among the well-formed ones nothing is lost or doubled (each posts its
-# value to the configuration program once, counted value by value); nothing of the malformed
-# ones reaches it; the monitor's private memory after a second burst is where the first left it.
+# wrong size among them (empty to 16 bytes, the declared 8 excepted). Among the well-formed ones
+# nothing is lost or doubled (each posts its value to the configuration program once, counted
+# value by value); nothing of the malformed ones reaches it; the monitor's private memory after a second burst is where the first left it.
 # Runs inside the environment of scripts/lib.sh's mon_start_wine.
 #   report_burst_e2e.sh MONITOR_DIR COMPANIONS_DIR
 set -uo pipefail
@@ -46,18 +44,17 @@ monitor_pid() {
 }
 private_kib() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s }' "/proc/$1/smaps_rollup"; }
 
-# wrong_report SIZE: a status report of the value FF cut to SIZE bytes (hex; "-": empty).
-# Longer reports are left out: HID never returns more than the declared length, and on the
-# simulated device's message pipe the second report longer than that leaves the reader waiting
-# for good (the first one is dropped as it should be); until that fault is found they stay out.
+# wrong_report SIZE: a status report of the value FF cut or padded to SIZE bytes (hex; "-":
+# empty). HID never returns more than the declared length, but a device or driver that misbehaves
+# can, and so can the simulated device's message pipe.
 wrong_report() {
-  local hex=0802FF00000000
+  local hex=0802FF0000000000FFFFFFFFFFFFFFFF
   (($1 == 0)) && { echo -; return; }
   echo "${hex:0:$((2 * $1))}"
 }
 # send_burst FIRST COUNT: status reports 08 02 VV for report numbers FIRST.. (VV: the number
-# modulo 256), every 97th followed by one of a wrong size (0..7 bytes, in turn). Sent in
-# chunks whose answers are read before the next, so neither pipe to the feeder fills up.
+# modulo 256), every 97th followed by one of a wrong size (0..7 and 9..16 bytes, in turn). Sent
+# in chunks whose answers are read before the next, so neither pipe to the feeder fills up.
 send_burst() {
   local i value size sent=0 chunk
   for ((i = $1; i < $1 + $2; i++)); do
@@ -65,7 +62,8 @@ send_burst() {
     echo "send burstmouse 0802${value}0000000000" >&"${FEED[1]}"
     sent=$((sent + 1))
     if ((i % 97 == 0)); then
-      size=$((i / 97 % 8))
+      size=$((i / 97 % 16))
+      ((size >= 8)) && size=$((size + 1))
       echo "send burstmouse $(wrong_report "$size")" >&"${FEED[1]}"
       sent=$((sent + 1))
     fi

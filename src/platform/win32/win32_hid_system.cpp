@@ -269,7 +269,12 @@ class TWin32HidDevice final : public THidDevice {
     ::SetLastError(ERROR_SUCCESS);
     if (!::ReadFileEx(FHandle.Get(), ABuffer, ALength, &pending.Overlapped, &ReadCompleted)) {
       outcome.Error = ::GetLastError();
-      return outcome;
+      // A read that completes at once with a report longer than the buffer: Windows returns
+      // TRUE with ERROR_MORE_DATA, Wine FALSE. Either way the routine is queued and will write
+      // to `pending`, so the read counts as issued and is waited for like any other.
+      if (outcome.Error != ERROR_MORE_DATA) {
+        return outcome;
+      }
     }
     outcome.Issued = true;
     while (!pending.Done) {
