@@ -41,9 +41,9 @@ std::size_t TFakeAppWindow::PostedCount() const {
   return FPosted.size();
 }
 
-int TFakeAppWindow::DeliverPosted() {
+int TFakeAppWindow::DeliverPosted(int AMaxCount) {
   int delivered = 0;
-  for (;;) {
+  while (delivered < AMaxCount) {
     TDeliveredMessage message;
     {
       std::lock_guard lock(FLock);
@@ -56,6 +56,7 @@ int TFakeAppWindow::DeliverPosted() {
     FEvents.HandleAppMessage(message.Message, message.WParam, message.LParam);
     ++delivered;
   }
+  return delivered;
 }
 
 std::unique_ptr<TAppWindow> TFakeDesktop::CreateAppWindow(const TAppWindowOptions& AOptions,

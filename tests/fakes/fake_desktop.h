@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -59,8 +60,9 @@ class TFakeAppWindow final : public TAppWindow {
   bool StartTimer(std::uintptr_t ATimerId, std::uint32_t AIntervalMs) override;
   void StopTimer(std::uintptr_t ATimerId) override;
 
-  // Delivers the queued messages in order (also those queued while delivering); returns how many.
-  int DeliverPosted();
+  // Delivers the queued messages in order (also those queued while delivering), at most
+  // AMaxCount of them (a handler that keeps posting must not hang the test); returns how many.
+  int DeliverPosted(int AMaxCount = std::numeric_limits<int>::max());
   std::size_t PostedCount() const;
   bool IsTimerRunning(std::uintptr_t ATimerId) const { return FTimers.count(ATimerId) != 0; }
   std::uint32_t TimerInterval(std::uintptr_t ATimerId) const { return FTimers.at(ATimerId); }

@@ -41,6 +41,7 @@ class TMemoryRegistry::TKey final : public TRegistryKey {
       return false;
     }
     key->Values[FoldCase(AName)] = TValue{AType, {AData.begin(), AData.end()}};
+    ++FRegistry.FWriteCount;
     return true;
   }
 
@@ -180,6 +181,27 @@ std::size_t TMemoryRegistry::ValueCount(TRegistryRoot ARoot, const std::u16strin
   return key == nullptr ? 0 : key->Values.size();
 }
 
+TMemoryRegistry::TContent TMemoryRegistry::Content() const {
+  std::lock_guard lock(FLock);
+  TContent content;
+  for (const auto& [name, key] : FKeys) {
+    content[name] = key.Values;
+  }
+  return content;
+}
+
+TMemoryRegistry::TContent TMemoryRegistry::ContentExcept(TRegistryRoot ARoot,
+                                                         const std::u16string& APath,
+                                                         const std::u16string& AName) const {
+  TContent content = Content();
+  if (const auto name = KeyName(ARoot, APath)) {
+    if (const auto key = content.find(*name); key != content.end()) {
+      key->second.erase(FoldCase(AName));
+    }
+  }
+  return content;
+}
+
 void TMemoryRegistry::FailOpen(bool AValue) {
   std::lock_guard lock(FLock);
   FFailOpen = AValue;
@@ -193,6 +215,11 @@ void TMemoryRegistry::FailWrites(bool AValue) {
 std::size_t TMemoryRegistry::ReadCount() const {
   std::lock_guard lock(FLock);
   return FReadCount;
+}
+
+std::size_t TMemoryRegistry::WriteCount() const {
+  std::lock_guard lock(FLock);
+  return FWriteCount;
 }
 
 }  // namespace mon::testing

@@ -18,7 +18,10 @@ class TMemoryRegistry final : public TRegistry {
   struct TValue {
     TRegistryValueType Type = kRegistryNone;
     std::vector<std::uint8_t> Bytes;
+    bool operator==(const TValue&) const = default;
   };
+  // Every key (folded "root\level\level") with its values (by folded name).
+  using TContent = std::map<std::u16string, std::map<std::u16string, TValue>>;
 
   std::unique_ptr<TRegistryKey> OpenKey(TRegistryRoot ARoot, const std::u16string& APath,
                                         bool ACreate, TRegistryAccess AAccess) override;
@@ -33,6 +36,11 @@ class TMemoryRegistry final : public TRegistry {
   void DeleteKey(TRegistryRoot ARoot, const std::u16string& APath);
   // Number of values in the key; 0 when the key is missing.
   std::size_t ValueCount(TRegistryRoot ARoot, const std::u16string& APath) const;
+  // Everything stored now, to compare before and after a run; ContentExcept leaves value AName
+  // of key APath out (the one value the run is meant to write).
+  TContent Content() const;
+  TContent ContentExcept(TRegistryRoot ARoot, const std::u16string& APath,
+                         const std::u16string& AName) const;
 
   // Failure injection: every OpenKey fails (no rights, broken hive); every write and every
   // creation of a key fails (a read-only hive). Reads keep working.
@@ -41,6 +49,8 @@ class TMemoryRegistry final : public TRegistry {
 
   // Number of successful ReadValue calls so far (to see what a component really read).
   std::size_t ReadCount() const;
+  // Number of successful WriteValue calls so far (seeding with SetValue does not count).
+  std::size_t WriteCount() const;
 
  private:
   class TKey;
@@ -60,6 +70,7 @@ class TMemoryRegistry final : public TRegistry {
   bool FFailOpen = false;
   bool FFailWrites = false;
   std::size_t FReadCount = 0;
+  std::size_t FWriteCount = 0;
 };
 
 }  // namespace mon::testing
