@@ -5,6 +5,7 @@
 #include "i18n/language_table.h"
 #include "i18n/win32/message_font.h"
 #include "i18n/win32/modal_window.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_window.h"
 
@@ -12,6 +13,7 @@ namespace mon::win32 {
 
 namespace {
 
+// The layout at 96 DPI; Scaled gives each length at the popup's DPI.
 constexpr int kPopupWidth = 640;
 constexpr int kPopupHeight = 440;
 constexpr int kMargin = 8;
@@ -20,7 +22,10 @@ constexpr int kButtonHeight = 28;
 
 class TTextListPopup final : private TWin32Window {
  public:
-  TTextListPopup(HWND AOwner, HFONT AFont) : FOwner(AOwner), FFont(AFont) {}
+  explicit TTextListPopup(HWND AOwner) : FOwner(AOwner) {}
+  ~TTextListPopup() override { DestroyWindowNow(); }  // the window goes before its font
+  TTextListPopup(const TTextListPopup&) = delete;
+  TTextListPopup& operator=(const TTextListPopup&) = delete;
 
   std::optional<std::vector<std::u16string>> Run(const std::vector<std::u16string>& ALines);
 
@@ -28,10 +33,13 @@ class TTextListPopup final : private TWin32Window {
   LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override;
   bool CreateControls();
   void Layout();
+  int Scaled(int AValue) const { return ScaleForDpi(AValue, FDpi); }
+  void DpiChanged(UINT ADpi, const RECT& ASuggested);
   void Close();
 
   HWND FOwner;
-  HFONT FFont;
+  UINT FDpi = kDefaultDpi;
+  TUniqueFont FFont;  // of FDpi
   HWND FMemo = nullptr;
   HWND FSave = nullptr;
   TOwnerDisabler* FDisabler = nullptr;
@@ -40,12 +48,17 @@ class TTextListPopup final : private TWin32Window {
 
 std::optional<std::vector<std::u16string>> TTextListPopup::Run(
     const std::vector<std::u16string>& ALines) {
+  InitEditorControlClasses();
   RECT ownerRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   if (FOwner != nullptr) {
     ::GetWindowRect(FOwner, &ownerRect);
   }
-  const int left = ownerRect.left + (ownerRect.right - ownerRect.left - kPopupWidth) / 2;
-  const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - kPopupHeight) / 2;
+  // It opens over its owner, on the owner's monitor.
+  FDpi = WindowDpi(FOwner);
+  const int width = Scaled(kPopupWidth);
+  const int height = Scaled(kPopupHeight);
+  const int left = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
+  const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
   const TWin32WindowParams params{
       .ClassName = kTextListPopupClassName,
       .Title = L"Text List",
@@ -53,8 +66,8 @@ std::optional<std::vector<std::u16string>> TTextListPopup::Run(
       .ExStyle = WS_EX_DLGMODALFRAME,
       .Left = left,
       .Top = top,
-      .Width = kPopupWidth,
-      .Height = kPopupHeight,
+      .Width = width,
+      .Height = height,
       .Parent = FOwner,
       .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
   };
@@ -62,6 +75,12 @@ std::optional<std::vector<std::u16string>> TTextListPopup::Run(
     return std::nullopt;
   }
   const HWND window = Window();
+  if (const UINT dpi = WindowDpi(window); dpi != FDpi) {
+    FDpi = dpi;
+    ::SetWindowPos(window, nullptr, 0, 0, Scaled(kPopupWidth), Scaled(kPopupHeight),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FFont = CreateMessageFont(FDpi);
   if (!CreateControls()) {
     return std::nullopt;
   }
@@ -94,19 +113,41 @@ bool TTextListPopup::CreateControls() {
   // Language files are not limited to the memo's default 32767 units.
   ::SendMessageW(FMemo, EM_SETLIMITTEXT, 0, 0);
   for (HWND control : {FMemo, FSave}) {
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
   }
   return true;
 }
 
 void TTextListPopup::Layout() {
+  if (FMemo == nullptr || FSave == nullptr) {
+    return;
+  }
   RECT client{};
   ::GetClientRect(Window(), &client);
-  const int buttonTop = client.bottom - kMargin - kButtonHeight;
-  ::MoveWindow(FMemo, kMargin, kMargin, client.right - 2 * kMargin,
-               std::max(0, buttonTop - 2 * kMargin), TRUE);
-  ::MoveWindow(FSave, client.right - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight,
+  const int margin = Scaled(kMargin);
+  const int buttonWidth = Scaled(kButtonWidth);
+  const int buttonHeight = Scaled(kButtonHeight);
+  const int buttonTop = client.bottom - margin - buttonHeight;
+  ::MoveWindow(FMemo, margin, margin, client.right - 2 * margin,
+               std::max(0, buttonTop - 2 * margin), TRUE);
+  ::MoveWindow(FSave, client.right - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight,
                TRUE);
+}
+
+void TTextListPopup::DpiChanged(UINT ADpi, const RECT& ASuggested) {
+  FDpi = ADpi;
+  if (TUniqueFont font = CreateMessageFont(ADpi)) {
+    for (HWND control : {FMemo, FSave}) {
+      if (control != nullptr) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+      }
+    }
+    FFont = std::move(font);  // the old font goes once no control uses it
+  }
+  ::SetWindowPos(Window(), nullptr, ASuggested.left, ASuggested.top,
+                 ASuggested.right - ASuggested.left, ASuggested.bottom - ASuggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  Layout();  // also when the size stayed the same (no WM_SIZE then)
 }
 
 void TTextListPopup::Close() {
@@ -120,6 +161,9 @@ LRESULT TTextListPopup::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARA
   switch (AMessage) {
     case WM_SIZE:
       Layout();
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(DpiFromDpiChanged(AWParam), *reinterpret_cast<const RECT*>(ALParam));
       return 0;
     case WM_COMMAND:
       if (LOWORD(AWParam) == kIdBtnSaveTextList && HIWORD(AWParam) == BN_CLICKED) {
@@ -144,8 +188,8 @@ LRESULT TTextListPopup::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARA
 }  // namespace
 
 std::optional<std::vector<std::u16string>> ShowTextListPopup(
-    HWND AOwner, const std::vector<std::u16string>& ALines, HFONT AFont) {
-  TTextListPopup popup(AOwner, AFont);
+    HWND AOwner, const std::vector<std::u16string>& ALines) {
+  TTextListPopup popup(AOwner);
   return popup.Run(ALines);
 }
 

@@ -13,6 +13,7 @@ namespace mon::win32 {
 namespace {
 
 constexpr wchar_t kCaption[] = L"Language Translate v1.2 VELDRA INC.";
+// The layout at 96 DPI; Scaled gives each length at the window's DPI.
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 26;
 constexpr int kToolBarTop = 6;
@@ -51,12 +52,12 @@ bool TTranslationEditorWindow::Create(HWND AOwner) {
   if (Window() != nullptr) {
     return true;
   }
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
-  ::InitCommonControlsEx(&controls);
-  FFont = CreateMessageFont();
+  InitEditorControlClasses();
   FOwner = AOwner;
-  const int width = TLanguageTranslateEditor::kWindowWidth;
-  const int height = TLanguageTranslateEditor::kWindowHeight;
+  // The window opens in the middle of the primary screen, whose DPI is the system's as a rule.
+  FDpi = SystemDpi();
+  const int width = Scaled(TLanguageTranslateEditor::kWindowWidth);
+  const int height = Scaled(TLanguageTranslateEditor::kWindowHeight);
   const int left = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
   const int top = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
   const TWin32WindowParams params{
@@ -74,6 +75,14 @@ bool TTranslationEditorWindow::Create(HWND AOwner) {
   if (!CreateWindowFromParams(params)) {
     return false;
   }
+  // Its monitor has another DPI (the scale was changed since the logon): that one's size.
+  if (const UINT dpi = WindowDpi(Window()); dpi != FDpi) {
+    FDpi = dpi;
+    ::SetWindowPos(Window(), nullptr, 0, 0, Scaled(TLanguageTranslateEditor::kWindowWidth),
+                   Scaled(TLanguageTranslateEditor::kWindowHeight),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FFont = CreateMessageFont(FDpi);
   if (!CreateControls()) {
     DestroyWindowNow();
     return false;
@@ -105,7 +114,7 @@ bool TTranslationEditorWindow::CreateControls() {
   ok = ok && AddControl(L"BUTTON", L"Next Page", kButton, kIdBtnNextPage) != nullptr;
   // The grid lies on top of the tab control's page area: the tab control must not paint it.
   FTabs = AddControl(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, kIdTabs);
-  ok = ok && FTabs != nullptr && FGrid.Create(Window(), kIdGrid, FFont.Get());
+  ok = ok && FTabs != nullptr && FGrid.Create(Window(), kIdGrid, FFont.Get(), FDpi);
   ok =
       ok && AddControl(L"STATIC", L"Type Text to translate:", kLabel, kIdConstTextLabel) != nullptr;
   FConstText =
@@ -128,32 +137,63 @@ bool TTranslationEditorWindow::CreateControls() {
   return true;
 }
 
+int TTranslationEditorWindow::Scaled(int AValue) const {
+  return ScaleForDpi(AValue, FDpi);
+}
+
 void TTranslationEditorWindow::Layout() {
   const HWND window = Window();
   RECT client{};
   ::GetClientRect(window, &client);
-  const auto place = [window](const TBarSlot* ASlots, std::size_t ACount, int ATop) {
-    int left = kMargin;
+  const int margin = Scaled(kMargin);
+  const int rowHeight = Scaled(kRowHeight);
+  const auto place = [this, window, margin](const TBarSlot* ASlots, std::size_t ACount, int ATop) {
+    int left = margin;
     for (std::size_t i = 0; i < ACount; ++i) {
       const HWND control = ::GetDlgItem(window, ASlots[i].Id);
-      const int height = ASlots[i].Id == kIdLangCombo ? kComboDropHeight : kRowHeight;
-      ::MoveWindow(control, left, ATop, ASlots[i].Width, height, TRUE);
-      left += ASlots[i].Width + kBarGap;
+      const int height = Scaled(ASlots[i].Id == kIdLangCombo ? kComboDropHeight : kRowHeight);
+      const int width = Scaled(ASlots[i].Width);
+      ::MoveWindow(control, left, ATop, width, height, TRUE);
+      left += width + Scaled(kBarGap);
     }
   };
-  place(kToolBar, std::size(kToolBar), kToolBarTop);
-  const int statusTop = std::max(0, static_cast<int>(client.bottom) - kMargin - kRowHeight);
+  place(kToolBar, std::size(kToolBar), Scaled(kToolBarTop));
+  const int statusTop = std::max(0, static_cast<int>(client.bottom) - margin - rowHeight);
   place(kStatusBar, std::size(kStatusBar), statusTop);
 
-  const int tabsTop = kToolBarTop + kRowHeight + kMargin;
-  RECT tabs{kMargin, tabsTop, std::max<LONG>(kMargin, client.right - kMargin),
-            std::max(tabsTop, statusTop - kMargin)};
+  const int tabsTop = Scaled(kToolBarTop) + rowHeight + margin;
+  RECT tabs{margin, tabsTop, std::max<LONG>(margin, client.right - margin),
+            std::max(tabsTop, statusTop - margin)};
   ::MoveWindow(FTabs, tabs.left, tabs.top, tabs.right - tabs.left, tabs.bottom - tabs.top, TRUE);
   // The grid covers the tab control's page area, in the window's coordinates.
   RECT page = tabs;
   TabCtrl_AdjustRect(FTabs, FALSE, &page);
   ::MoveWindow(FGrid.Handle(), page.left, page.top, std::max<LONG>(0, page.right - page.left),
                std::max<LONG>(0, page.bottom - page.top), TRUE);
+}
+
+void TTranslationEditorWindow::DpiChanged(UINT ADpi, const RECT& ASuggested) {
+  FGrid.EndEdit(true);  // its box lies over a cell of the old layout
+  FDpi = ADpi;
+  if (TUniqueFont font = CreateMessageFont(ADpi)) {
+    for (HWND control = ::GetWindow(Window(), GW_CHILD); control != nullptr;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+      if (control != FGrid.Handle()) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+      }
+    }
+    FGrid.SetDpi(ADpi, font.Get());
+    FFont = std::move(font);  // the old font goes once no control uses it
+  } else {
+    FGrid.SetDpi(ADpi, FFont.Get());
+  }
+  ::SetWindowPos(Window(), nullptr, ASuggested.left, ASuggested.top,
+                 ASuggested.right - ASuggested.left, ASuggested.bottom - ASuggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (FTabs != nullptr) {
+    Layout();  // also when the size stayed the same (no WM_SIZE then)
+  }
+  ::InvalidateRect(Window(), nullptr, TRUE);
 }
 
 void TTranslationEditorWindow::Show(int ACommand) {
@@ -271,7 +311,7 @@ void TTranslationEditorWindow::EditTextList() {
   if (!FEditor.SpeedButton2Click()) {
     return;
   }
-  const auto lines = ShowTextListPopup(Window(), FEditor.MemoLines, FFont.Get());
+  const auto lines = ShowTextListPopup(Window(), FEditor.MemoLines);
   if (lines && Window() != nullptr) {
     FEditor.MemoLines = *lines;
     FEditor.BtnSaveTextListClick();
@@ -374,6 +414,9 @@ LRESULT TTranslationEditorWindow::HandleWindowMessage(UINT AMessage, WPARAM AWPa
       if (FTabs != nullptr) {
         Layout();
       }
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(DpiFromDpiChanged(AWParam), *reinterpret_cast<const RECT*>(ALParam));
       return 0;
     case WM_COMMAND:
       Command(LOWORD(AWParam), HIWORD(AWParam));

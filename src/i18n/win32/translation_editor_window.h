@@ -4,6 +4,9 @@
 // list. The window is a view of TLanguageTranslateEditor: every control forwards to the model's
 // handler and the window is redrawn from the model afterwards.
 //
+// Its size, font and layout are those of 96 DPI scaled to the DPI of the monitor the window is
+// on, and follow that DPI when it changes (WM_DPICHANGED: another monitor, or another scale).
+//
 // Main (user-interface) thread only.
 #pragma once
 
@@ -17,6 +20,7 @@
 #include "i18n/win32/message_font.h"
 #include "i18n/win32/modal_window.h"
 #include "i18n/win32/translation_grid.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/win32_window.h"
 
 namespace mon::win32 {
@@ -66,6 +70,8 @@ class TTranslationEditorWindow final : private TWin32Window, private TTranslatio
   // The window, or nullptr once it is closed (or before Create).
   HWND Handle() const { return Window(); }
   TTranslationGrid& Grid() { return FGrid; }
+  // The DPI the window is laid out for.
+  UINT Dpi() const { return FDpi; }
   // Makes every control show the model's state again.
   void Redraw();
 
@@ -75,6 +81,11 @@ class TTranslationEditorWindow final : private TWin32Window, private TTranslatio
   HWND AddControl(const wchar_t* AClass, const wchar_t* ACaption, DWORD AStyle, int AId,
                   DWORD AExStyle = 0);
   void Layout();
+  // A length of the 96-DPI layout at the window's DPI.
+  int Scaled(int AValue) const;
+  // WM_DPICHANGED: the font of ADpi for every control, the window moved to ASuggested (the
+  // system's rectangle for the new DPI) and laid out again.
+  void DpiChanged(UINT ADpi, const RECT& ASuggested);
   void Command(int AId, int ACode);
   bool Notify(const NMHDR& AHeader, LRESULT& AResult);
   void RedrawTabs();
@@ -89,7 +100,8 @@ class TTranslationEditorWindow final : private TWin32Window, private TTranslatio
 
   TLanguageTranslateEditor& FEditor;
   TSaveFailed FOnSaveFailed;
-  TUniqueFont FFont;
+  UINT FDpi = kDefaultDpi;
+  TUniqueFont FFont;       // of FDpi
   TTranslationGrid FGrid;  // destroyed after the window (see the destructor)
   HWND FOwner = nullptr;
   HWND FCombo = nullptr;

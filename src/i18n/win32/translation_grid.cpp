@@ -24,8 +24,9 @@ TTranslationGrid::~TTranslationGrid() {
   }
 }
 
-bool TTranslationGrid::Create(HWND AParent, int AId, HFONT AFont) {
+bool TTranslationGrid::Create(HWND AParent, int AId, HFONT AFont, UINT ADpi) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  FDpi = ADpi;
   // Clipping its children keeps the list from painting over the edit box.
   FList = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_TABSTOP | WS_CLIPCHILDREN | LVS_REPORT | LVS_OWNERDATA |
@@ -49,7 +50,7 @@ bool TTranslationGrid::Create(HWND AParent, int AId, HFONT AFont) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = const_cast<wchar_t*>(columns[i].Caption);
-    column.cx = columns[i].Width;
+    column.cx = ScaleForDpi(columns[i].Width, ADpi);
     column.iSubItem = i;
     if (::SendMessageW(FList, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
                        reinterpret_cast<LPARAM>(&column)) != i) {
@@ -66,6 +67,22 @@ bool TTranslationGrid::Create(HWND AParent, int AId, HFONT AFont) {
   const auto self = reinterpret_cast<DWORD_PTR>(this);
   return ::SetWindowSubclass(FList, ListProc, kSubclassId, self) != 0 &&
          ::SetWindowSubclass(FEdit, EditProc, kSubclassId, self) != 0;
+}
+
+void TTranslationGrid::SetDpi(UINT ADpi, HFONT AFont) {
+  if (FList == nullptr) {
+    FDpi = ADpi;
+    return;
+  }
+  EndEdit(true);
+  for (int i = 0; i < 2; ++i) {
+    const int width = ListView_GetColumnWidth(FList, i);
+    ListView_SetColumnWidth(FList, i,
+                            ::MulDiv(width, static_cast<int>(ADpi), static_cast<int>(FDpi)));
+  }
+  FDpi = ADpi;
+  ::SendMessageW(FEdit, WM_SETFONT, reinterpret_cast<WPARAM>(AFont), FALSE);
+  ::SendMessageW(FList, WM_SETFONT, reinterpret_cast<WPARAM>(AFont), TRUE);
 }
 
 void TTranslationGrid::Refresh(std::optional<std::size_t> ASelected) {
@@ -104,8 +121,9 @@ bool TTranslationGrid::BeginEdit(std::size_t ARow) {
   }
   ::SetWindowTextW(FEdit, ToWide((*rows)[ARow].Translation).c_str());
   // A little taller than the row, so that the text box's border does not hide the text.
-  ::SetWindowPos(FEdit, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left,
-                 cell.bottom - cell.top + 4, SWP_SHOWWINDOW);
+  const int overlap = ScaleForDpi(2, FDpi);
+  ::SetWindowPos(FEdit, HWND_TOP, cell.left, cell.top - overlap, cell.right - cell.left,
+                 cell.bottom - cell.top + 2 * overlap, SWP_SHOWWINDOW);
   FEditRow = ARow;
   FEditing = true;
   ::SetFocus(FEdit);

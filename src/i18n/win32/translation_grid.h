@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "i18n/Languagetranslate.h"
+#include "platform/win32/dpi.h"
 
 namespace mon::win32 {
 
@@ -39,8 +40,13 @@ class TTranslationGrid {
   TTranslationGrid& operator=(const TTranslationGrid&) = delete;
 
   // Creates the ListView as a child of AParent (which is to pass on its WM_NOTIFY through
-  // HandleNotify). False when the control cannot be created.
-  bool Create(HWND AParent, int AId, HFONT AFont);
+  // HandleNotify), with AFont and its columns as wide as at 96 DPI scaled to ADpi. False when
+  // the control cannot be created.
+  bool Create(HWND AParent, int AId, HFONT AFont, UINT ADpi);
+  // The parent's DPI changed to ADpi: AFont (of ADpi) for the list and its edit box, the columns'
+  // widths (as the user left them) scaled from the old DPI to ADpi. An open edit ends first, its
+  // text kept.
+  void SetDpi(UINT ADpi, HFONT AFont);
   HWND Handle() const { return FList; }
   // The edit box over the translation cell while an edit is open, else nullptr.
   HWND EditBox() const { return FEditing ? FEdit : nullptr; }
@@ -74,6 +80,7 @@ class TTranslationGrid {
   TEvents& FEvents;
   HWND FList = nullptr;
   HWND FEdit = nullptr;  // made once with the list, shown only while editing
+  UINT FDpi = kDefaultDpi;
   std::size_t FEditRow = 0;
   bool FEditing = false;
   bool FRefreshing = false;
