@@ -30,15 +30,17 @@ MON_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 
 # Packages of cross-building libpng from Debian's source package (scripts/build-mingw-libpng.sh).
 MON_MINGW_LIBPNG_PACKAGES=(dpkg-dev cmake ninja-build gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev)
 
-# mon_start_wine: a private Xvfb display and a fresh Wine prefix in a temporary folder, for the
-# rest of the calling script. mon_stop_wine ends both and removes the prefix.
+# mon_start_wine [SCREEN]: a private Xvfb display and a fresh Wine prefix in a temporary folder,
+# for the rest of the calling script. SCREEN is Xvfb's screen, WIDTHxHEIGHTxDEPTH (1280x1024x24
+# when not given). mon_stop_wine ends both and removes the prefix; a script may then start another.
 mon_start_wine() {
+  local screen="${1:-1280x1024x24}"
   MON_WINE_TMP=$(mktemp -d /tmp/mon-wine.XXXXXX)
   local display
   for display in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
   done
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$MON_WINE_TMP/xvfb.log" 2>&1 &
+  Xvfb ":$display" -screen 0 "$screen" -nolisten tcp >"$MON_WINE_TMP/xvfb.log" 2>&1 &
   MON_XVFB_PID=$!
   export DISPLAY=":$display"
   local waited=0

@@ -1,7 +1,9 @@
 // Opens the translation editor on a small made-up language list (two languages, a few texts)
 // and saves what its window shows as a PNG file:
 //   translation_editor_shot OUTPUT.png
-// Exits with 0 when the file was written, 1 otherwise.
+// The editor is laid out for the DPI of the screen (under Wine the LogPixels value of
+// HKCU\Control Panel\Desktop when the program starts). Prints the picture's size and that DPI;
+// exits with 0 when the file was written, 1 otherwise.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -11,6 +13,7 @@
 #include "i18n/Languagetranslate.h"
 #include "i18n/language_stream.h"
 #include "i18n/win32/translation_editor_window.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/png_codec.h"
@@ -76,6 +79,6 @@ int main() {
     std::fprintf(stderr, "the screenshot could not be written\n");
     return 1;
   }
-  std::printf("%u x %u\n", image->Width, image->Height);
+  std::printf("%u x %u pixels at %u DPI\n", image->Width, image->Height, window.Dpi());
   return 0;
 }
