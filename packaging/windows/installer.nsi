@@ -3,7 +3,8 @@
 ;   VERSION      the project's version, "1.0.0"
 ;   PRODUCT      the product name, PUBLISHER its publisher
 ;   SOURCE_DIR   the monitor put together (KORVALDZ314MON.EXE, uiHook.dll, config.ini,
-;                LanguageTranslate.exe, images\0409\icons\logo.ico and logo_muted.ico)
+;                LanguageTranslate.exe, images\0409\icons\logo.ico, logo_muted.ico and both
+;                for a light taskbar, logo_light_taskbar.ico and logo_muted_light_taskbar.ico)
 ;   OUTPUT       the setup file to write
 ;
 ; Command line: /S installs silently, /D=<folder> (last, unquoted) chooses the folder, /START
@@ -111,6 +112,8 @@ Section "Install"
   SetOutPath "$INSTDIR\images\0409\icons"
   File "${SOURCE_DIR}\images\0409\icons\logo.ico"
   File "${SOURCE_DIR}\images\0409\icons\logo_muted.ico"
+  File "${SOURCE_DIR}\images\0409\icons\logo_light_taskbar.ico"
+  File "${SOURCE_DIR}\images\0409\icons\logo_muted_light_taskbar.ico"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -167,6 +170,8 @@ Section "-un.Program"
   Delete "$INSTDIR\LanguageTranslate.exe"
   Delete "$INSTDIR\images\0409\icons\logo.ico"
   Delete "$INSTDIR\images\0409\icons\logo_muted.ico"
+  Delete "$INSTDIR\images\0409\icons\logo_light_taskbar.ico"
+  Delete "$INSTDIR\images\0409\icons\logo_muted_light_taskbar.ico"
   RMDir "$INSTDIR\images\0409\icons"
   RMDir "$INSTDIR\images\0409"
   RMDir "$INSTDIR\images"

@@ -62,7 +62,8 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
       Config1(&MyPopupMenu),
       About1(&MyPopupMenu),
       Exit1(&MyPopupMenu),
-      FAboutPanelTexts(FAboutPanel) {
+      FAboutPanelTexts(FAboutPanel),
+      FTrayIconLook(APlatform.Files, APlatform.Registry) {
   SetName(u"KORVALDZ314MONMAIN");
   FAboutPanel.SetName(u"vgScene1");
   uiHook1.SetName(u"uiHook1");
@@ -93,6 +94,8 @@ TKORVALDZ314MONMAIN::TKORVALDZ314MONMAIN(TComponent* AOwner, TPlatform& APlatfor
   RegisterTranslatedScene(FAboutPanelTexts);
   FQuitMessage = FDesktop.RegisteredMessage(MON_QUIT_MESSAGE);
 
+  // The panel takes the resolution of the screen its window is on.
+  FAboutPanel.SetDpi(FWindow->Dpi());
   FWindow->ShowScene(&FAboutPanel);
   TrayIcon1.SetVisible(true);
   CreateDeviceComponents();
@@ -152,17 +155,12 @@ void TKORVALDZ314MONMAIN::InitializeMonitor() {
 }
 
 void TKORVALDZ314MONMAIN::LoadTrayIcon() {
-  const std::u16string path =
-      IncludeTrailingBackslash(FPlatform.Files.ExecutableFolder()) + kTrayIconRelativePath;
-  if (FPlatform.Files.FileExists(path)) {
-    FTrayIconFile = path;
-  }
-  const std::u16string mutedPath =
-      IncludeTrailingBackslash(FPlatform.Files.ExecutableFolder()) + kTrayMutedIconRelativePath;
-  if (FPlatform.Files.FileExists(mutedPath)) {
-    FTrayMutedIconFile = mutedPath;
-  }
-  TrayIcon1.SetIcon(FTrayIconFile, TTrayIconState::Normal);
+  FTrayIconLook.Load();
+  ShowTrayIcon();
+}
+
+void TKORVALDZ314MONMAIN::ShowTrayIcon() {
+  TrayIcon1.SetIcon(FTrayIconLook.File(), FTrayIconLook.State(), FTrayIconLook.Theme());
 }
 
 void TKORVALDZ314MONMAIN::ShowMicrophoneState() {
@@ -171,11 +169,8 @@ void TKORVALDZ314MONMAIN::ShowMicrophoneState() {
   }
   // Without a microphone (or a state to read) the icon and hint are as they always were.
   const std::optional<bool> muted = FMicrophone.MuteState();
-  if (muted.value_or(false)) {
-    TrayIcon1.SetIcon(FTrayMutedIconFile, TTrayIconState::Muted);
-  } else {
-    TrayIcon1.SetIcon(FTrayIconFile, TTrayIconState::Normal);
-  }
+  FTrayIconLook.SetState(muted.value_or(false) ? TTrayIconState::Muted : TTrayIconState::Normal);
+  ShowTrayIcon();
   std::u16string hint = TranslateText(DRIVER_TITLE);
   if (muted) {
     hint += u'\n';
@@ -273,8 +268,24 @@ void TKORVALDZ314MONMAIN::Exit1Click(TComponent&) {
 }
 
 void TKORVALDZ314MONMAIN::VisibleChanged(bool AVisible) {
-  // The panel's pictures are needed only while it is on screen (about 1 MB of pixels).
-  FAboutPanel.SetImages(AVisible ? LoadAboutPanelImages() : TAboutPanelImages{});
+  // The panel's pictures are needed only while it is on screen (about 1 MB of pixels at 96
+  // DPI, 4 MB at 192).
+  FAboutPanel.SetImages(AVisible ? LoadAboutPanelImages(FAboutPanel.Dpi()) : TAboutPanelImages{});
+}
+
+void TKORVALDZ314MONMAIN::DpiChanged(int ADpi) {
+  FAboutPanel.SetDpi(ADpi);
+  if (FAboutPanel.HasImages()) {
+    // On screen: the images of the scale that suits the new resolution.
+    FAboutPanel.SetImages(LoadAboutPanelImages(FAboutPanel.Dpi()));
+  }
+}
+
+void TKORVALDZ314MONMAIN::SystemSettingChanged(const std::u16string& AArea) {
+  // Light or dark colours were switched: the tray icon follows the taskbar's.
+  if (AArea == kColorSetSettingArea && FTrayIconLook.ReloadTheme()) {
+    ShowTrayIcon();
+  }
 }
 
 void TKORVALDZ314MONMAIN::SessionEnding() {

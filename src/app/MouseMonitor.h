@@ -13,6 +13,7 @@
 #include "app/form_components.h"
 #include "app/microphone_mute.h"
 #include "app/monitor_options.h"
+#include "app/tray_icon_look.h"
 #include "framework/component.h"
 #include "hid/uiHIDData.h"
 #include "hid/uiHIDEvent.h"
@@ -33,8 +34,6 @@ inline constexpr std::uint32_t kConfigSendTimeoutMs = 3000;
 inline constexpr std::uint32_t kDeviceArrivalDelayMs = 1500;
 inline constexpr std::uintptr_t kTimerDeviceArrialId = 1;
 inline constexpr char16_t kProfileIdValueName[] = u"ProfileID";
-inline constexpr char16_t kTrayIconRelativePath[] = u"images\\0409\\icons\\logo.ico";
-inline constexpr char16_t kTrayMutedIconRelativePath[] = u"images\\0409\\icons\\logo_muted.ico";
 // The monitor's own messages to its window, outside the configuration program's numbers: the
 // audio threads hand a mute change and a new default microphone to the main thread with them.
 inline constexpr std::uint32_t kWmMicrophoneMuteChanged = 7600;
@@ -101,9 +100,8 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
 
   // The include list as config.ini gives it; nothing reads this copy.
   std::vector<std::u16string> FIncludeHidDeviceList;
-  // The icon files of the tray (nullopt: the program's own icon), found at creation.
-  std::optional<std::u16string> FTrayIconFile;
-  std::optional<std::u16string> FTrayMutedIconFile;
+  // The tray icon's files, found at creation, and the state and taskbar colours it shows.
+  TTrayIconLook FTrayIconLook;
 
   // Published handlers.
   void FormCreate(TComponent& Sender);
@@ -128,6 +126,8 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
  private:
   void InitializeMonitor();
   void LoadTrayIcon();
+  // Puts FTrayIconLook's icon in the tray.
+  void ShowTrayIcon();
   // The tray icon and hint for the microphone's state now (with TrayMicrophoneState on).
   void ShowMicrophoneState();
   // A notice beside the tray icon (with ShowNotices on, and not while the user is busy).
@@ -148,6 +148,8 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
   void TimerFired(std::uintptr_t ATimerId) override;
   void SessionEnding() override;
   void VisibleChanged(bool AVisible) override;
+  void DpiChanged(int ADpi) override;
+  void SystemSettingChanged(const std::u16string& AArea) override;
 };
 
 }  // namespace mon

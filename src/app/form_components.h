@@ -66,8 +66,9 @@ class TTrayIconComponent : public TComponent, public TTrayIconEvents {
   void SetVisible(bool AValue);
   bool Visible() const { return FIcon->IsShown(); }
   void SetHint(const std::u16string& AHint) { FIcon->SetHint(AHint); }
-  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) {
-    FIcon->SetIcon(APath, AState);
+  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState,
+               TTaskbarTheme ATheme) {
+    FIcon->SetIcon(APath, AState, ATheme);
   }
   void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) {
     FIcon->ShowNotice(ATitle, AText);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/window_system.h"
+#include "ui/geometry.h"
 
 namespace mon {
 
@@ -36,11 +37,23 @@ class TAppWindowEvents {
   // The system ends the user's session (log-off, shut-down): the program should take its normal
   // way out now. A request to end the session is always agreed to.
   virtual void SessionEnding() {}
+  // The window is now on a screen of another resolution (moved to another monitor, or the
+  // monitor's scale changed): it already has the size and place the system suggests, and
+  // TAppWindow::Dpi gives ADpi. The content should lay itself out anew.
+  virtual void DpiChanged(int /*ADpi*/) {}
+  // A setting of the system changed; AArea names the part when the system says which (empty
+  // when it does not), as kColorSetSettingArea for the colours of the taskbar and of apps.
+  virtual void SystemSettingChanged(const std::u16string& /*AArea*/) {}
 };
+
+// The SystemSettingChanged area of a change between light and dark colours.
+inline constexpr char16_t kColorSetSettingArea[] = u"ImmersiveColorSet";
 
 struct TAppWindowOptions {
   std::u16string ClassName;
   std::u16string Title;
+  // The client area at 96 DPI (kDesignDpi); on a screen of another resolution the window is made
+  // that size scaled by its DPI (ScaledToDpi), and follows when the resolution changes.
   int ClientWidth = 0;
   int ClientHeight = 0;
   // Borderless, centred on the screen, hidden at creation, no taskbar button.
@@ -54,6 +67,10 @@ class TAppWindow : public TMessageWindow {
   virtual bool IsVisible() const = 0;
   virtual void BringToForeground() = 0;
   virtual void SetTitle(const std::u16string& ATitle) = 0;
+  // The resolution of the screen the window is on, as the window sees it: kDesignDpi (96) when
+  // the system cannot tell or scales the window itself (a program it does not take as aware of
+  // resolutions).
+  virtual int Dpi() const = 0;
   // Makes AScene the window's whole client area: the backend draws it and turns the mouse into
   // the scene's hover, press and click (its buttons' OnClick run from the message loop).
   // nullptr shows nothing. The scene must outlive its showing; not to be called from the shown
@@ -81,12 +98,21 @@ enum class TTrayIconState {
   Muted,  // the same icon with the muted mark
 };
 
+// The colours of the taskbar the icon sits on: the program's own icons have a white mouse for a
+// dark taskbar and a dark mouse for a light one.
+enum class TTaskbarTheme {
+  Dark,  // also every system that does not say (before Windows 10)
+  Light,
+};
+
 class TTrayIcon {
  public:
   virtual ~TTrayIcon() = default;
-  // The icon file to show (an .ico); nullopt or an unloadable file shows the program's own icon
-  // for AState.
-  virtual void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) = 0;
+  // The icon file to show (an .ico), loaded at the size of a small icon on the screen's
+  // resolution, and again when that changes; nullopt or an unloadable file shows the program's
+  // own icon for AState and ATheme.
+  virtual void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState,
+                       TTaskbarTheme ATheme) = 0;
   // The hint; a line break starts a second line.
   virtual void SetHint(const std::u16string& AHint) = 0;
   // A short notice beside the icon (a balloon), without sound. A newer notice replaces one still

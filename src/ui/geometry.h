@@ -1,5 +1,5 @@
-// Points, rectangles and colours of the drawing layer, in device-independent pixels of the
-// scene (one scene pixel is one screen pixel at 96 DPI).
+// Points, rectangles and colours of the drawing layer, in pixels of the scene (one scene pixel
+// is one screen pixel), and the screen resolution a scene is laid out for.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,25 @@ struct TRect {
   TPoint Centre() const { return TPoint{Left + Width / 2, Top + Height / 2}; }
   bool operator==(const TRect&) const = default;
 };
+
+// Screen resolution in dots per inch. Layouts are designed at 96 (100 %); on a screen of
+// higher resolution every length is scaled by its DPI / 96.
+inline constexpr int kDesignDpi = 96;
+
+// ALength design pixels at ADpi, rounded half away from zero (as Windows' MulDiv).
+constexpr int ScaledToDpi(int ALength, int ADpi) {
+  const long long product = static_cast<long long>(ALength) * ADpi;
+  const long long half = kDesignDpi / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / kDesignDpi
+                                       : -((-product + half) / kDesignDpi));
+}
+
+// Place and size each scaled on their own, so that an element of a given size has the same size
+// wherever it sits (the images drawn for that resolution fit it exactly).
+constexpr TRect ScaledToDpi(const TRect& ARect, int ADpi) {
+  return TRect{ScaledToDpi(ARect.Left, ADpi), ScaledToDpi(ARect.Top, ADpi),
+               ScaledToDpi(ARect.Width, ADpi), ScaledToDpi(ARect.Height, ADpi)};
+}
 
 // Straight (not premultiplied) RGBA; A = 255 is opaque.
 struct TColor {

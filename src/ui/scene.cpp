@@ -192,6 +192,14 @@ void TTextElement::ApplyStyle(const TTextStyle& AStyle) {
   Changed();
 }
 
+void TTextElement::Restyle(const TTextStyle& AStyle) {
+  if (FStyle == AStyle) {
+    return;
+  }
+  FStyle = AStyle;
+  Changed();
+}
+
 void TTextElement::Paint(TScenePainter& APainter, const TRect& AAbsolute) const {
   if (!FText.empty()) {
     APainter.DrawTextLine(FText, FStyle, AAbsolute, FAlign);
@@ -294,6 +302,16 @@ TVectorScene::~TVectorScene() {
   FHot = nullptr;
   FPressed = nullptr;
   FRoot.reset();
+}
+
+void TVectorScene::SetSize(int AWidth, int AHeight) {
+  if (FWidth == AWidth && FHeight == AHeight) {
+    return;
+  }
+  FWidth = AWidth;
+  FHeight = AHeight;
+  FRoot->SetBounds(TRect{0, 0, AWidth, AHeight});
+  NotifyChanged();
 }
 
 void TVectorScene::SetBackgroundColor(TColor AValue) {

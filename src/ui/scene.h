@@ -183,6 +183,9 @@ class TTextElement : public TSceneElement, public TTextControlData {
   // Sets the look and, as every styled text control does, passes the texts through the scene's
   // translation function.
   void ApplyStyle(const TTextStyle& AStyle);
+  // Changes the look only (the same style at another screen resolution): the texts stay as they
+  // are.
+  void Restyle(const TTextStyle& AStyle);
 
  protected:
   void Paint(TScenePainter& APainter, const TRect& AAbsolute) const override;
@@ -277,6 +280,8 @@ class TVectorScene : public TComponent {
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
+  // A new size for the scene and its root (a layout for another screen resolution).
+  void SetSize(int AWidth, int AHeight);
   // Painted under everything, also where an image is missing.
   TColor BackgroundColor() const { return FBackgroundColor; }
   void SetBackgroundColor(TColor AValue);

@@ -24,6 +24,10 @@ namespace {
 constexpr TWindowHandle kConfigWindow = 0x77;
 constexpr char16_t kIconFile[] = u"C:\\Program\\images\\0409\\icons\\logo.ico";
 constexpr char16_t kMutedIconFile[] = u"C:\\Program\\images\\0409\\icons\\logo_muted.ico";
+constexpr char16_t kLightTaskbarIconFile[] =
+    u"C:\\Program\\images\\0409\\icons\\logo_light_taskbar.ico";
+constexpr char16_t kMutedLightTaskbarIconFile[] =
+    u"C:\\Program\\images\\0409\\icons\\logo_muted_light_taskbar.ico";
 // The tray texts in the stored language, Chinese.
 constexpr char16_t kHintTitle[] = u"GAMING MOUSE DRIVER";
 constexpr char16_t kMutedText[] = u"\u9ea6\u514b\u98ce\u5df2\u9759\u97f3";
@@ -90,6 +94,18 @@ class MonitorWindowTest : public ::testing::Test {
       }
     }
     return captions;
+  }
+
+  // The monitor ends and starts again (on what the platform has then).
+  void RestartMonitor() {
+    Monitor.reset();
+    Monitor = std::make_unique<TKORVALDZ314MONMAIN>(&App, Platform.Platform(), *DM);
+  }
+
+  // The user's taskbar colours as Windows 10 and 11 keep them (1: light, 0: dark).
+  void SetSystemUsesLightTheme(std::uint8_t AValue) {
+    Platform.Registry.SetValue(kRegistryCurrentUser, kPersonalizeKeyPath,
+                               kSystemUsesLightThemeValueName, kRegistryDWord, {AValue, 0, 0, 0});
   }
 
   // Runs the main thread's queue (the readers' hand-over) until ADone holds.
@@ -390,6 +406,80 @@ TEST_F(MonitorWindowTest, ChangesElsewhereAndANewDefaultMicrophoneReachTheTrayOn
   EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);
   EXPECT_EQ(Tray().Hint, kHintTitle);
   EXPECT_EQ(Platform.MessageBox.Shown.size(), boxes);
+}
+
+// A dark mouse on a light taskbar, a white one on a dark taskbar, in both states of the
+// microphone, and a switch of the colours followed without a restart.
+TEST_F(MonitorWindowTest, TheTrayIconFollowsTheTaskbarsColoursInBothMicrophoneStates) {
+  Platform.Files.AddFile(kLightTaskbarIconFile, {0, 0, 1, 0});
+  Platform.Files.AddFile(kMutedLightTaskbarIconFile, {0, 0, 1, 0});
+  SetSystemUsesLightTheme(1);
+  RestartMonitor();
+  EXPECT_EQ(Tray().IconFile, kLightTaskbarIconFile);
+  EXPECT_EQ(Tray().IconTheme, TTaskbarTheme::Light);
+  Bind(3, kFunctionCodeMicrophoneMute);
+  Post(WM_MONITOR_KEY_INDEX, 3, 1);
+  EXPECT_EQ(Tray().IconFile, kMutedLightTaskbarIconFile);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Muted);
+
+  // Switched to dark: followed when the system says the colours changed, not on other changes.
+  SetSystemUsesLightTheme(0);
+  Window().ChangeSystemSetting(u"intl");
+  Window().ChangeSystemSetting(u"");
+  EXPECT_EQ(Tray().IconFile, kMutedLightTaskbarIconFile);
+  Window().ChangeSystemSetting(kColorSetSettingArea);
+  EXPECT_EQ(Tray().IconFile, kMutedIconFile);
+  EXPECT_EQ(Tray().IconTheme, TTaskbarTheme::Dark);
+  Post(WM_MONITOR_KEY_INDEX, 3, 1);
+  EXPECT_EQ(Tray().IconFile, kIconFile);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);
+
+  // And back to light, unmuted.
+  SetSystemUsesLightTheme(1);
+  Window().ChangeSystemSetting(kColorSetSettingArea);
+  EXPECT_EQ(Tray().IconFile, kLightTaskbarIconFile);
+  EXPECT_EQ(Tray().IconTheme, TTaskbarTheme::Light);
+
+  // Without the light taskbar's files: the program's own icon for a light taskbar.
+  Platform.Files.RemoveFile(kLightTaskbarIconFile);
+  RestartMonitor();
+  EXPECT_EQ(Tray().IconFile, std::nullopt);
+  EXPECT_EQ(Tray().IconTheme, TTaskbarTheme::Light);
+  EXPECT_EQ(Tray().IconState, TTrayIconState::Normal);
+}
+
+// The About panel is laid out for the screen its window is on, and again when that changes; its
+// images are those drawn for the resolution (shrunk from the next larger where none are).
+TEST_F(MonitorWindowTest, TheAboutPanelTakesTheResolutionOfItsScreen) {
+  Platform.Desktop.DpiOfNewWindows = 144;
+  RestartMonitor();
+  TAboutPanel& panel = Monitor->FAboutPanel;
+  EXPECT_EQ(Window().Scene, &panel);
+  EXPECT_EQ(panel.Width(), 756);
+  EXPECT_EQ(panel.Height(), 600);
+  EXPECT_EQ(Window().Options.ClientWidth, 504);  // at 96 DPI: the window scales it
+  Window().Show();
+  ASSERT_TRUE(panel.HasImages());
+  EXPECT_EQ(panel.Background().Image()->Width, 756u);
+
+  // Moved to a 200 % screen while shown: the 2x images.
+  Window().ChangeDpi(192);
+  EXPECT_EQ(panel.Width(), 1008);
+  ASSERT_TRUE(panel.HasImages());
+  EXPECT_EQ(panel.Background().Image()->Width, 1008u);
+  EXPECT_EQ(panel.BtnOK().AbsoluteBounds(), (TRect{416, 650, 188, 54}));
+  // ... to a 125 % one: the 1.5x images shrunk.
+  Window().ChangeDpi(120);
+  EXPECT_EQ(panel.Height(), 500);
+  EXPECT_EQ(panel.Background().Image()->Height, 500u);
+  // Hidden, then moved back to 100 %: no images held, the 1x ones when shown.
+  Window().Hide();
+  Window().ChangeDpi(96);
+  EXPECT_FALSE(panel.HasImages());
+  EXPECT_EQ(panel.Width(), 504);
+  Window().Show();
+  EXPECT_EQ(panel.Background().Image()->Width, 504u);
+  EXPECT_EQ(panel.Label1().Style().Size, 16);
 }
 
 TEST(MonitorWindowSwitchesTest, BothSwitchesOffGiveTodaysTrayCalls) {

@@ -64,7 +64,9 @@ driver run "\"$setup_win\" /S /D=$folder"
 check "the silent install succeeds" test $? -eq 0
 echo "install took $(($(milliseconds) - started)) ms"
 for file in KORVALDZ314MON.EXE uiHook.dll config.ini LanguageTranslate.exe \
-  images/0409/icons/logo.ico images/0409/icons/logo_muted.ico uninstall.exe; do
+  images/0409/icons/logo.ico images/0409/icons/logo_muted.ico \
+  images/0409/icons/logo_light_taskbar.ico images/0409/icons/logo_muted_light_taskbar.ico \
+  uninstall.exe; do
   check "  ... installs $file in the chosen folder" installed "$file"
 done
 check "  ... the monitor as built" same_file "$unix_folder/KORVALDZ314MON.EXE" \

@@ -6,7 +6,11 @@ namespace mon::testing {
 
 TFakeAppWindow::TFakeAppWindow(TFakeDesktop& ADesktop, TAppWindowEvents& AEvents,
                                TAppWindowOptions AOptions, TWindowHandle AHandle)
-    : Options(std::move(AOptions)), FDesktop(ADesktop), FEvents(AEvents), FHandle(AHandle) {}
+    : Options(std::move(AOptions)),
+      FDesktop(ADesktop),
+      FEvents(AEvents),
+      FHandle(AHandle),
+      FDpi(ADesktop.DpiOfNewWindows) {}
 
 TFakeAppWindow::~TFakeAppWindow() {
   auto& windows = FDesktop.Windows;

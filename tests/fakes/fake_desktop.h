@@ -55,6 +55,7 @@ class TFakeAppWindow final : public TAppWindow {
   bool IsVisible() const override { return FVisible; }
   void BringToForeground() override { ++ForegroundCount; }
   void SetTitle(const std::u16string& ATitle) override { Title = ATitle; }
+  int Dpi() const override { return FDpi; }
   void ShowScene(TVectorScene* AScene) override { Scene = AScene; }
   bool PostToSelf(std::uint32_t AMessage, std::uintptr_t AWParam, std::intptr_t ALParam) override;
   bool StartTimer(std::uintptr_t ATimerId, std::uint32_t AIntervalMs) override;
@@ -70,6 +71,13 @@ class TFakeAppWindow final : public TAppWindow {
   void FireTimer(std::uintptr_t ATimerId);
   // The system ends the session.
   void EndSession() { FEvents.SessionEnding(); }
+  // The window is now on a screen of ADpi (WM_DPICHANGED).
+  void ChangeDpi(int ADpi) {
+    FDpi = ADpi;
+    FEvents.DpiChanged(ADpi);
+  }
+  // A setting of the system changed (WM_SETTINGCHANGE with AArea as its text).
+  void ChangeSystemSetting(const std::u16string& AArea) { FEvents.SystemSettingChanged(AArea); }
 
   const TAppWindowOptions Options;
   std::u16string Title;
@@ -82,22 +90,27 @@ class TFakeAppWindow final : public TAppWindow {
   TFakeDesktop& FDesktop;
   TAppWindowEvents& FEvents;
   TWindowHandle FHandle;
+  int FDpi;
   bool FVisible = false;
   mutable std::mutex FLock;
   std::deque<TDeliveredMessage> FPosted;
   std::map<std::uintptr_t, std::uint32_t> FTimers;
 };
 
-// Records what it shows, and every call in order (Calls: "SetIcon <file|-> Normal|Muted",
-// "SetHint <text>", "ShowNotice <title>|<text>", "Show", "Hide", "Menu").
+// Records what it shows, and every call in order (Calls: "SetIcon <file|-> Normal|Muted", with
+// " LightTaskbar" after it for a light taskbar's icon, "SetHint <text>",
+// "ShowNotice <title>|<text>", "Show", "Hide", "Menu").
 class TFakeTrayIcon final : public TTrayIcon {
  public:
   explicit TFakeTrayIcon(TTrayIconEvents& AEvents) : Events(AEvents) {}
-  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) override {
+  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState,
+               TTaskbarTheme ATheme) override {
     IconFile = APath;
     IconState = AState;
+    IconTheme = ATheme;
     Calls.push_back(u"SetIcon " + APath.value_or(u"-") +
-                    (AState == TTrayIconState::Muted ? u" Muted" : u" Normal"));
+                    (AState == TTrayIconState::Muted ? u" Muted" : u" Normal") +
+                    (ATheme == TTaskbarTheme::Light ? u" LightTaskbar" : u""));
   }
   void SetHint(const std::u16string& AHint) override {
     Hint = AHint;
@@ -127,6 +140,7 @@ class TFakeTrayIcon final : public TTrayIcon {
   TTrayIconEvents& Events;
   std::optional<std::u16string> IconFile;
   TTrayIconState IconState = TTrayIconState::Normal;
+  TTaskbarTheme IconTheme = TTaskbarTheme::Dark;
   std::u16string Hint;
   std::vector<std::u16string> Notices;
   std::vector<std::u16string> Calls;
@@ -165,6 +179,8 @@ class TFakeDesktop final : public TDesktop {
 
   // The system refuses to create windows.
   bool FailWindowCreation = false;
+  // The resolution of the screen new windows are on.
+  int DpiOfNewWindows = kDesignDpi;
   // A full-screen program or a presentation runs.
   bool UserBusy = false;
   // Other programs' windows that answer; messages to any other handle are not delivered.

@@ -3,11 +3,16 @@
 
 #include <windows.h>
 
+#include "platform/win32/win32_dpi.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace mon {
 namespace {
@@ -18,6 +23,8 @@ class TRecordingEvents : public TAppWindowEvents {
   std::uintptr_t LastWParam = 0;
   std::intptr_t LastLParam = 0;
   int Timers = 0;
+  std::vector<int> DpiChanges;
+  std::vector<std::u16string> SettingAreas;
   bool HandleAppMessage(std::uint32_t AMessage, std::uintptr_t AWParam,
                         std::intptr_t ALParam) override {
     LastMessage = AMessage;
@@ -26,7 +33,17 @@ class TRecordingEvents : public TAppWindowEvents {
     return true;
   }
   void TimerFired(std::uintptr_t) override { ++Timers; }
+  void DpiChanged(int ADpi) override { DpiChanges.push_back(ADpi); }
+  void SystemSettingChanged(const std::u16string& AArea) override { SettingAreas.push_back(AArea); }
 };
+
+// The system's resolution as the screen's device context says.
+int ScreenDpi() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  return dpi;
+}
 
 class TNoTrayEvents : public TTrayIconEvents {
  public:
@@ -56,10 +73,12 @@ TEST(Win32DesktopTest, HiddenToolWindowGetsMessagesPostedFromAnotherThread) {
   EXPECT_FALSE(window->IsVisible());
   const HWND handle = reinterpret_cast<HWND>(window->Handle());
   EXPECT_NE(::GetWindowLongW(handle, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  // The client size is given at 96 DPI (504 x 400 there, 756 x 600 at 144).
+  EXPECT_EQ(window->Dpi(), ScreenDpi());
   RECT client{};
   ::GetClientRect(handle, &client);
-  EXPECT_EQ(client.right, 504);
-  EXPECT_EQ(client.bottom, 400);
+  EXPECT_EQ(client.right, ScaledToDpi(504, window->Dpi()));
+  EXPECT_EQ(client.bottom, ScaledToDpi(400, window->Dpi()));
 
   std::thread poster([&] { window->PostToSelf(7524, 5, 1); });
   poster.join();
@@ -89,12 +108,50 @@ TEST(Win32DesktopTest, TrayIconComesAndGoes) {
   auto window = desktop.CreateAppWindow({u"MonDesktopTest3", u"test", 10, 10, true}, events);
   ASSERT_NE(window, nullptr);
   auto tray = desktop.CreateTrayIcon(*window, trayEvents);
-  tray->SetIcon(u"C:\\no\\such\\icon.ico", TTrayIconState::Normal);  // the program's own
+  tray->SetIcon(u"C:\\no\\such\\icon.ico", TTrayIconState::Normal,
+                TTaskbarTheme::Dark);  // the program's own
   tray->SetHint(u"GAMING MOUSE DRIVER");
   tray->Show();
   EXPECT_TRUE(tray->IsShown());
+  tray->SetIcon(std::nullopt, TTrayIconState::Muted, TTaskbarTheme::Light);
+  EXPECT_TRUE(tray->IsShown());
   tray->Hide();
   EXPECT_FALSE(tray->IsShown());
+}
+
+// What the system says about resolutions and settings reaches the window's events: a new
+// resolution after the window took the suggested rectangle, a setting change with its area.
+TEST(Win32DesktopTest, ResolutionAndSettingChangesReachTheEvents) {
+  win32::TWin32Desktop desktop;
+  TRecordingEvents events;
+  auto window = desktop.CreateAppWindow({u"MonDesktopTest5", u"test", 504, 400, true}, events);
+  ASSERT_NE(window, nullptr);
+  const HWND handle = reinterpret_cast<HWND>(window->Handle());
+  RECT suggested{100, 50, 100 + 756, 50 + 600};
+  ::SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(events.DpiChanges, (std::vector<int>{144}));
+  EXPECT_EQ(window->Dpi(), 144);
+  RECT place{};
+  ::GetWindowRect(handle, &place);
+  EXPECT_EQ(place.left, 100);
+  EXPECT_EQ(place.top, 50);
+  RECT client{};
+  ::GetClientRect(handle, &client);
+  EXPECT_EQ(client.right, 756);
+  EXPECT_EQ(client.bottom, 600);
+
+  ::SendMessageW(handle, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+  ::SendMessageW(handle, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  EXPECT_EQ(events.SettingAreas, (std::vector<std::u16string>{kColorSetSettingArea, u""}));
+}
+
+// The small icon's side at each resolution (the notification area's icons).
+TEST(Win32DpiTest, SmallIconSidesFollowTheResolution) {
+  const win32::TWin32Dpi dpi;
+  EXPECT_EQ(dpi.SmallIconSide(96), 16);
+  EXPECT_EQ(dpi.SmallIconSide(144), 24);
+  EXPECT_EQ(dpi.SmallIconSide(192), 32);
+  EXPECT_EQ(dpi.ForWindow(nullptr), ScreenDpi());
 }
 
 TEST(Win32DesktopTest, SendToAStalledWindowGivesUpAfterTheTimeout) {

@@ -18,7 +18,7 @@ class AboutPanelTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     std::vector<std::u16string> errors;
-    Images = LoadAboutPanelImages(&errors);
+    Images = LoadAboutPanelImages(kDesignDpi, &errors);
     for (const auto& error : errors) {
       ADD_FAILURE() << Utf16ToUtf8(error);
     }
@@ -191,6 +191,133 @@ TEST(AboutPanelWithoutImagesTest, StillShowsTextsAndButtons) {
   panel.MouseDown({250, 330});
   panel.MouseUp({250, 330});
   EXPECT_TRUE(clicked);
+}
+
+// On screens of higher resolution: the panel's layout scaled, its texts larger, and its images
+// those drawn for the resolution, or shrunk from the next larger ones, never grown from 1x.
+class AboutPanelResolutionTest : public ::testing::Test {
+ protected:
+  static TAboutPanelImages Load(int ADpi) {
+    std::vector<std::u16string> errors;
+    TAboutPanelImages images = LoadAboutPanelImages(ADpi, &errors);
+    EXPECT_TRUE(errors.empty());
+    return images;
+  }
+
+  // Every image the panel draws has the size of the place it is drawn at.
+  static void ExpectImagesDrawnPixelForPixel(TAboutPanel& APanel) {
+    TRecordingPainter painter;
+    APanel.Paint(painter);
+    int images = 0;
+    for (const testing::TPaintCall& call : painter.Calls) {
+      if (call.Kind == testing::TPaintCall::TKind::Image) {
+        ++images;
+        EXPECT_EQ(static_cast<int>(call.Image->Width), call.Bounds.Width);
+        EXPECT_EQ(static_cast<int>(call.Image->Height), call.Bounds.Height);
+      }
+    }
+    EXPECT_EQ(images, 3);  // background, web button, OK button
+  }
+};
+
+TEST_F(AboutPanelResolutionTest, ImagesComeFromTheSmallestScaleAtLeastTheScreens) {
+  const struct {
+    int Dpi;
+    int ScalePercent;
+  } cases[] = {{96, 100}, {120, 150}, {144, 150}, {168, 200}, {192, 200}, {288, 200}};
+  for (const auto& one : cases) {
+    const TAboutPanelImages images = Load(one.Dpi);
+    EXPECT_EQ(images.ScalePercent, one.ScalePercent) << one.Dpi;
+    ASSERT_TRUE(images.Background) << one.Dpi;
+    EXPECT_EQ(images.Background->Width, static_cast<std::uint32_t>(504 * one.ScalePercent / 100));
+  }
+}
+
+TEST_F(AboutPanelResolutionTest, At150PercentTheLayoutIsScaledAndDrawnFromThe150Images) {
+  const TAboutPanelImages images = Load(144);
+  TAboutPanel panel(nullptr, TAboutPanelImages{});
+  panel.SetDpi(144);
+  panel.SetImages(images);
+  EXPECT_EQ(panel.Dpi(), 144);
+  EXPECT_EQ(panel.Width(), 756);
+  EXPECT_EQ(panel.Height(), 600);
+  EXPECT_EQ(panel.Background().AbsoluteBounds(), (TRect{0, 0, 756, 600}));
+  // 43, 81, 425, 223 times 1.5, halves rounded up.
+  const TRect area{65, 122, 638, 335};
+  EXPECT_EQ(panel.InfoArea().AbsoluteBounds(), area);
+  EXPECT_EQ(panel.Label1().AbsoluteBounds(), (TRect{65 + 24, 122 + 15, 590, 36}));
+  EXPECT_EQ(panel.TextWeb().AbsoluteBounds(), (TRect{65 + 24, 122 + 195, 590, 30}));
+  EXPECT_EQ(panel.BtnGoWeb().AbsoluteBounds(), (TRect{65 + 24, 122 + 243, 116, 47}));
+  EXPECT_EQ(panel.BtnOK().AbsoluteBounds(), (TRect{312, 488, 141, 41}));
+  // The column keeps its order inside the area.
+  int previousBottom = area.Top;
+  for (TSceneElement* element :
+       {static_cast<TSceneElement*>(&panel.Label1()), static_cast<TSceneElement*>(&panel.Label2()),
+        static_cast<TSceneElement*>(&panel.Label3()), static_cast<TSceneElement*>(&panel.Label4()),
+        static_cast<TSceneElement*>(&panel.TextWeb()),
+        static_cast<TSceneElement*>(&panel.BtnGoWeb())}) {
+    EXPECT_GE(element->AbsoluteBounds().Top, previousBottom) << Utf16ToUtf8(element->Name());
+    EXPECT_LE(element->AbsoluteBounds().Bottom(), area.Bottom());
+    previousBottom = element->AbsoluteBounds().Bottom();
+  }
+  // Texts half as large again.
+  EXPECT_EQ(panel.Label1().Style().Size, 24);
+  EXPECT_EQ(panel.Label2().Style().Size, 20);  // 13 x 1.5 = 19.5
+  EXPECT_EQ(panel.BtnOK().Style().Text.Size, 20);
+  EXPECT_TRUE(panel.Label1().Style().Bold);
+  // The 1.5x images themselves, as they are.
+  EXPECT_EQ(panel.Background().Image(), images.Background);
+  EXPECT_EQ(panel.BtnGoWeb().Image(), images.WebButton);
+  EXPECT_EQ(panel.BtnOK().Style().Normal, images.OKNormal);
+  ExpectImagesDrawnPixelForPixel(panel);
+  // The pointer is in screen pixels too.
+  bool clicked = false;
+  panel.BtnOK().OnClick = [&clicked](TButtonElement&) { clicked = true; };
+  panel.MouseDown({312 + 140, 488 + 40});
+  panel.MouseUp({312 + 140, 488 + 40});
+  EXPECT_TRUE(clicked);
+}
+
+TEST_F(AboutPanelResolutionTest, At125PercentThe150ImagesAreShrunkToFit) {
+  const TAboutPanelImages images = Load(120);
+  ASSERT_EQ(images.ScalePercent, 150);
+  TAboutPanel panel(nullptr, images);
+  panel.SetDpi(120);
+  EXPECT_EQ(panel.Width(), 630);
+  EXPECT_EQ(panel.Height(), 500);
+  ASSERT_NE(panel.Background().Image(), nullptr);
+  EXPECT_NE(panel.Background().Image(), images.Background);
+  EXPECT_EQ(panel.Background().Image()->Width, 630u);
+  // Shrunk, not made anew: the background's colour in the middle of the header is kept.
+  const TColor source = images.Background->PixelAt(378, 48);
+  const TColor shrunk = panel.Background().Image()->PixelAt(315, 40);
+  EXPECT_NEAR(shrunk.R, source.R, 6);
+  EXPECT_NEAR(shrunk.G, source.G, 6);
+  EXPECT_NEAR(shrunk.B, source.B, 6);
+  ExpectImagesDrawnPixelForPixel(panel);
+}
+
+TEST_F(AboutPanelResolutionTest, BackAt96TheLayoutIsTodaysAndOddResolutionsAreBounded) {
+  const TAboutPanelImages images = Load(96);
+  TAboutPanel fresh(nullptr, images);
+  TAboutPanel panel(nullptr, images);
+  panel.SetDpi(168);
+  panel.SetDpi(96);
+  EXPECT_EQ(panel.Width(), fresh.Width());
+  EXPECT_EQ(panel.Height(), fresh.Height());
+  for (const char16_t* name : {u"Background", u"InfoArea", u"Label1", u"Label2", u"Label3",
+                               u"Label4", u"TextWeb", u"BtnGoWeb", u"BtnOK"}) {
+    EXPECT_EQ(panel.Find(name)->AbsoluteBounds(), fresh.Find(name)->AbsoluteBounds())
+        << Utf16ToUtf8(name);
+  }
+  EXPECT_EQ(panel.Label4().Style(), fresh.Label4().Style());
+  EXPECT_EQ(panel.Background().Image(), fresh.Background().Image());
+  // A resolution no screen has is brought into the accepted range.
+  panel.SetDpi(0);
+  EXPECT_EQ(panel.Dpi(), TAboutPanel::kMinDpi);
+  panel.SetDpi(1 << 30);
+  EXPECT_EQ(panel.Dpi(), TAboutPanel::kMaxDpi);
+  EXPECT_EQ(panel.Width(), ScaledToDpi(504, TAboutPanel::kMaxDpi));
 }
 
 }  // namespace

@@ -96,21 +96,34 @@ TEST(PngCodecTest, GreyPaletteAndTransparencyBecomeRgba) {
   EXPECT_EQ(palette.Image->PixelAt(1, 0), (TColor{200, 100, 50, 128}));
 }
 
+// At 1x, 1.5x and 2x; odd sides rounded half up (77 x 1.5 = 115.5: 116).
 TEST(PngCodecTest, EmbeddedPanelImagesDecodeAtTheirSizes) {
+  const std::span<const TAboutImagePngs> sets = AboutImagePngSets();
+  ASSERT_EQ(sets.size(), 3u);
   const struct {
-    std::span<const std::uint8_t> Png;
-    std::uint32_t Width, Height;
-  } images[] = {{AboutBackgroundPng(), 504, 400},
-                {AboutWebButtonPng(), 77, 31},
-                {AboutOKNormalPng(), 94, 27},
-                {AboutOKHotPng(), 94, 27},
-                {AboutOKPressedPng(), 94, 27}};
-  for (const auto& image : images) {
-    const TPngDecodeResult decoded = DecodePng(image.Png);
-    ASSERT_TRUE(decoded) << Utf16ToUtf8(decoded.Error);
-    EXPECT_EQ(decoded.Image->Width, image.Width);
-    EXPECT_EQ(decoded.Image->Height, image.Height);
-    EXPECT_TRUE(decoded.Image->IsConsistent());
+    int ScalePercent;
+    std::uint32_t Background[2], WebButton[2], OKButton[2];
+  } expected[] = {{100, {504, 400}, {77, 31}, {94, 27}},
+                  {150, {756, 600}, {116, 47}, {141, 41}},
+                  {200, {1008, 800}, {154, 62}, {188, 54}}};
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    const TAboutImagePngs& set = sets[i];
+    EXPECT_EQ(set.ScalePercent, expected[i].ScalePercent);
+    const struct {
+      std::span<const std::uint8_t> Png;
+      const std::uint32_t* Size;
+    } images[] = {{set.Background, expected[i].Background},
+                  {set.WebButton, expected[i].WebButton},
+                  {set.OKNormal, expected[i].OKButton},
+                  {set.OKHot, expected[i].OKButton},
+                  {set.OKPressed, expected[i].OKButton}};
+    for (const auto& image : images) {
+      const TPngDecodeResult decoded = DecodePng(image.Png);
+      ASSERT_TRUE(decoded) << Utf16ToUtf8(decoded.Error);
+      EXPECT_EQ(decoded.Image->Width, image.Size[0]) << set.ScalePercent;
+      EXPECT_EQ(decoded.Image->Height, image.Size[1]) << set.ScalePercent;
+      EXPECT_TRUE(decoded.Image->IsConsistent());
+    }
   }
 }
 

@@ -43,7 +43,7 @@ namespace {
 // An icon for a desktop that has no notification area: it is never shown.
 class TPosixTrayIcon final : public TTrayIcon {
  public:
-  void SetIcon(const std::optional<std::u16string>&, TTrayIconState) override {}
+  void SetIcon(const std::optional<std::u16string>&, TTrayIconState, TTaskbarTheme) override {}
   void SetHint(const std::u16string&) override {}
   void ShowNotice(const std::u16string&, const std::u16string&) override {}
   void Show() override {}

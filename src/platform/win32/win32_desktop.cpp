@@ -4,10 +4,13 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <map>
 
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_ids.h"
 #include "platform/win32/win32_window.h"
 #include "ui/win32/scene_view.h"
@@ -41,14 +44,19 @@ class TWin32AppWindow final : public TAppWindow, public TWin32Window {
   void SetTitle(const std::u16string& ATitle) override {
     ::SetWindowTextW(Window(), ToWide(ATitle).c_str());
   }
+  int Dpi() const override { return FDpi; }
   void ShowScene(TVectorScene* AScene) override;
 
   void SetTrayIcon(TWin32TrayIcon* AIcon) { FTrayIcon = AIcon; }
 
  private:
   LRESULT HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPARAM ALParam) override;
+  // WM_DPICHANGED: the window takes the suggested rectangle and its content follows.
+  void DpiChanged(int ADpi, const RECT& ASuggested);
 
   TAppWindowEvents& FEvents;
+  TWin32Dpi FDpiSource;
+  int FDpi = kDesignDpi;
   TWin32TrayIcon* FTrayIcon = nullptr;
   std::unique_ptr<TSceneView> FSceneView;
 };
@@ -64,7 +72,8 @@ class TWin32TrayIcon final : public TTrayIcon {
     FOwner.SetTrayIcon(nullptr);
   }
 
-  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) override;
+  void SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState,
+               TTaskbarTheme ATheme) override;
   void SetHint(const std::u16string& AHint) override;
   void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) override;
   void Show() override;
@@ -76,16 +85,25 @@ class TWin32TrayIcon final : public TTrayIcon {
   void Callback(LPARAM ALParam);
   void RetryTimer();
   void TaskbarCreated();
+  // The resolution or the display may have changed: an icon of another size is loaded and shown
+  // when the small icon's size is no longer the one loaded.
+  void CheckIconSize();
 
  private:
   NOTIFYICONDATAW Data(UINT AFlags) const;
   bool Add();
+  // Loads the icon for FFilePath, FState and FTheme at ASide x ASide into FIcon.
+  void LoadIcon(int ASide);
+  int WantedIconSide() const;
 
   TWin32AppWindow& FOwner;
   TTrayIconEvents& FEvents;
-  TUniqueIcon FFileIcon;                    // the icon file's, when one was loaded
-  std::optional<std::u16string> FFilePath;  // the file FFileIcon came from
+  TWin32Dpi FDpi;
+  TUniqueIcon FIcon;  // the file's icon, else the program's own; null: the system's
+  int FIconSide = 0;  // the side FIcon was loaded at
+  std::optional<std::u16string> FFilePath;
   TTrayIconState FState = TTrayIconState::Normal;
+  TTaskbarTheme FTheme = TTaskbarTheme::Dark;
   std::wstring FHint;
   bool FWanted = false;
   bool FShown = false;
@@ -94,6 +112,15 @@ class TWin32TrayIcon final : public TTrayIcon {
 UINT TaskbarCreatedMessage() {
   static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   return message;
+}
+
+// The lParam of WM_SETTINGCHANGE: the name of the changed part, or null. Read up to a length no
+// area name comes near, as another program put it there.
+std::u16string SettingArea(LPARAM ALParam) {
+  constexpr std::size_t kMaxAreaLength = 256;
+  const auto* text = reinterpret_cast<const wchar_t*>(ALParam);
+  return text != nullptr ? FromWide(std::wstring(text, ::wcsnlen(text, kMaxAreaLength)))
+                         : std::u16string();
 }
 
 bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
@@ -107,7 +134,33 @@ bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
   params.Height = frame.bottom - frame.top;
   params.Left = (::GetSystemMetrics(SM_CXSCREEN) - params.Width) / 2;
   params.Top = (::GetSystemMetrics(SM_CYSCREEN) - params.Height) / 2;
-  return CreateWindowFromParams(params);
+  if (!CreateWindowFromParams(params)) {
+    return false;
+  }
+  // Made at 96 DPI first: only the window knows the resolution of the monitor it is on.
+  FDpi = FDpiSource.ForWindow(Window());
+  if (FDpi != kDesignDpi) {
+    frame = RECT{0, 0, ScaledToDpi(AOptions.ClientWidth, FDpi),
+                 ScaledToDpi(AOptions.ClientHeight, FDpi)};
+    ::AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(Window(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return true;
+}
+
+void TWin32AppWindow::DpiChanged(int ADpi, const RECT& ASuggested) {
+  FDpi = std::max(ADpi, kDesignDpi);
+  ::SetWindowPos(Window(), nullptr, ASuggested.left, ASuggested.top,
+                 ASuggested.right - ASuggested.left, ASuggested.bottom - ASuggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (FTrayIcon != nullptr) {
+    FTrayIcon->CheckIconSize();
+  }
+  FEvents.DpiChanged(FDpi);
 }
 
 void TWin32AppWindow::ShowScene(TVectorScene* AScene) {
@@ -166,6 +219,26 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
         FEvents.SessionEnding();
       }
       return 0;
+    case WM_DPICHANGED:
+      // Only a window of a process aware of each monitor's resolution gets it; the system
+      // suggests the new place and size (lParam).
+      if (ALParam != 0) {
+        DpiChanged(LOWORD(AWParam), *reinterpret_cast<const RECT*>(ALParam));
+      }
+      return 0;
+    case WM_DISPLAYCHANGE:
+      // Without WM_DPICHANGED (a process the system scales, an older system) this and the
+      // setting change below are the signs that the icon size may be another now.
+      if (FTrayIcon != nullptr) {
+        FTrayIcon->CheckIconSize();
+      }
+      return DefaultHandling(AMessage, AWParam, ALParam);
+    case WM_SETTINGCHANGE:
+      if (FTrayIcon != nullptr) {
+        FTrayIcon->CheckIconSize();
+      }
+      FEvents.SystemSettingChanged(SettingArea(ALParam));
+      return DefaultHandling(AMessage, AWParam, ALParam);
     default:
       break;
   }
@@ -183,31 +256,60 @@ NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {
   data.uID = kTrayIconId;
   data.uFlags = AFlags;
   data.uCallbackMessage = kTrayCallbackMessage;
-  // The file's icon, else the program's own for the state, else the system's application icon.
-  data.hIcon = FFileIcon.Get();
-  if (data.hIcon == nullptr) {
-    const int resource =
-        FState == TTrayIconState::Muted ? kAppMutedIconResourceId : kAppIconResourceId;
-    data.hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource));
-  }
-  if (data.hIcon == nullptr) {
-    data.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-  }
+  // The file's icon or the program's own (LoadIcon), else the system's application icon.
+  data.hIcon = FIcon ? FIcon.Get() : ::LoadIconW(nullptr, IDI_APPLICATION);
   const std::size_t length = std::min<std::size_t>(FHint.size(), std::size(data.szTip) - 1);
   FHint.copy(data.szTip, length);
   data.szTip[length] = L'\0';
   return data;
 }
 
-void TWin32TrayIcon::SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState) {
-  FState = AState;
-  if (APath != FFilePath) {
-    FFileIcon.Reset(
-        APath ? static_cast<HICON>(::LoadImageW(nullptr, ToWide(*APath).c_str(), IMAGE_ICON, 0, 0,
-                                                LR_LOADFROMFILE | LR_DEFAULTSIZE))
-              : nullptr);
+void TWin32TrayIcon::SetIcon(const std::optional<std::u16string>& APath, TTrayIconState AState,
+                             TTaskbarTheme ATheme) {
+  if (!FIcon || APath != FFilePath || AState != FState || ATheme != FTheme) {
     FFilePath = APath;
+    FState = AState;
+    FTheme = ATheme;
+    LoadIcon(WantedIconSide());
   }
+  if (FShown) {
+    NOTIFYICONDATAW data = Data(NIF_ICON);
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+  }
+}
+
+int TWin32TrayIcon::WantedIconSide() const {
+  return FDpi.SmallIconSide(FDpi.ForWindow(FOwner.Window()));
+}
+
+void TWin32TrayIcon::LoadIcon(int ASide) {
+  FIconSide = ASide;
+  // From the icons in the file or the resource, the one of this size, else one the system
+  // scales to it.
+  if (FFilePath) {
+    FIcon.Reset(static_cast<HICON>(::LoadImageW(nullptr, ToWide(*FFilePath).c_str(), IMAGE_ICON,
+                                                ASide, ASide, LR_LOADFROMFILE)));
+    if (FIcon) {
+      return;
+    }
+  }
+  int resource = kAppIconResourceId;
+  if (FTheme == TTaskbarTheme::Light) {
+    resource = FState == TTrayIconState::Muted ? kAppMutedLightTaskbarIconResourceId
+                                               : kAppLightTaskbarIconResourceId;
+  } else if (FState == TTrayIconState::Muted) {
+    resource = kAppMutedIconResourceId;
+  }
+  FIcon.Reset(static_cast<HICON>(::LoadImageW(
+      ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_ICON, ASide, ASide, 0)));
+}
+
+void TWin32TrayIcon::CheckIconSize() {
+  const int side = WantedIconSide();
+  if (!FIcon || side == FIconSide) {
+    return;  // nothing loaded yet (SetIcon loads at the right size), or the size is right
+  }
+  LoadIcon(side);
   if (FShown) {
     NOTIFYICONDATAW data = Data(NIF_ICON);
     ::Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -238,6 +340,9 @@ void TWin32TrayIcon::ShowNotice(const std::u16string& ATitle, const std::u16stri
 }
 
 bool TWin32TrayIcon::Add() {
+  if (!FIcon) {
+    LoadIcon(WantedIconSide());  // shown before any SetIcon: the program's own
+  }
   NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
   // An icon the notification area still holds (a "TaskbarCreated" without a new taskbar) cannot
   // be added again; brought up to date, it counts as shown, or the retries would go on for ever.

@@ -22,5 +22,8 @@ inline constexpr UINT kTrayIconId = 1;
 inline constexpr int kAppIconResourceId = 1;
 // ... and the same with the muted mark, for the tray while the microphone is muted.
 inline constexpr int kAppMutedIconResourceId = 2;
+// ... and both with a dark mouse, for the tray on a light taskbar.
+inline constexpr int kAppLightTaskbarIconResourceId = 3;
+inline constexpr int kAppMutedLightTaskbarIconResourceId = 4;
 
 }  // namespace mon::win32

@@ -7,13 +7,19 @@ Writes into the output folder given as the only argument:
   about_ok_normal.png     94 x 27   OK button, at rest
   about_ok_hot.png        94 x 27   OK button, pointer over it
   about_ok_pressed.png    94 x 27   OK button, pressed
-  logo.ico                16..64    tray and application icon
+  about_*_150.png, about_*_200.png  the same drawn at 1.5 and 2 times the size (sides rounded
+                                    half up: 756 x 600, 116 x 47, 141 x 41 and 1008 x 800,
+                                    154 x 62, 188 x 54), for screens of higher resolution
+  logo.ico                16..64    tray and application icon (a white mouse: dark taskbars)
   logo_muted.ico          16..64    the same with the muted mark: the tray while the microphone
                                     is muted
+  logo_light_taskbar.ico  16..64    the icon with a dark mouse, for a light taskbar
+  logo_muted_light_taskbar.ico      ... and with the muted mark
   about_images.cpp                  the PNGs as byte arrays for the program (ui/about_images.h)
 
-Shapes are drawn with signed distance functions, so every edge is antialiased. The output is
-the same on every run. Python 3 standard library only.
+Shapes are drawn with signed distance functions in the 1x picture's coordinates and sampled at
+the pixels of the scaled canvas, so every edge is antialiased at every size. The output is the
+same on every run. Python 3 standard library only.
 """
 
 import math
@@ -48,13 +54,28 @@ def clamp01(v):
     return 0.0 if v < 0.0 else 1.0 if v > 1.0 else v
 
 
-class Canvas:
-    """Premultiplied RGBA floats; shapes are blended over what is there."""
+def scaled_side(side, scale):
+    """A side of a picture drawn at scale, in pixels: rounded half up, as the program lays out."""
+    return int(math.floor(side * scale + 0.5))
 
-    def __init__(self, width, height):
-        self.width = width
-        self.height = height
-        self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(width * height)]
+
+class Canvas:
+    """Premultiplied RGBA floats; shapes are blended over what is there.
+
+    Drawing coordinates are those of the 1x picture (design_width x design_height); the canvas
+    has scaled_side() of them in pixels, and each axis is stretched so that the picture fills it
+    exactly."""
+
+    def __init__(self, width, height, scale=1.0):
+        self.design_width = width
+        self.design_height = height
+        self.width = scaled_side(width, scale)
+        self.height = scaled_side(height, scale)
+        self.sx = self.width / float(width)
+        self.sy = self.height / float(height)
+        # Distances are measured in design units: this turns them into pixels for the coverage.
+        self.distance_scale = (self.sx + self.sy) / 2.0
+        self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(self.width * self.height)]
 
     def blend(self, x, y, colour, coverage):
         a = colour[3] * coverage
@@ -68,15 +89,18 @@ class Canvas:
         p[3] = a + p[3] * keep
 
     def shape(self, distance, paint, box=None):
-        """Fills where distance(x, y) < 0; paint(x, y) gives the colour there."""
-        x0, y0, x1, y1 = box if box else (0, 0, self.width, self.height)
-        x0, y0 = max(0, int(math.floor(x0)) - 1), max(0, int(math.floor(y0)) - 1)
-        x1, y1 = min(self.width, int(math.ceil(x1)) + 1), min(self.height, int(math.ceil(y1)) + 1)
+        """Fills where distance(x, y) < 0; paint(x, y) gives the colour there. Both take design
+        coordinates; box (x0, y0, x1, y1), in design coordinates too, bounds the work."""
+        x0, y0, x1, y1 = box if box else (0, 0, self.design_width, self.design_height)
+        sx, sy, ds = self.sx, self.sy, self.distance_scale
+        x0, y0 = max(0, int(math.floor(x0 * sx)) - 1), max(0, int(math.floor(y0 * sy)) - 1)
+        x1 = min(self.width, int(math.ceil(x1 * sx)) + 1)
+        y1 = min(self.height, int(math.ceil(y1 * sy)) + 1)
         for y in range(y0, y1):
-            cy = y + 0.5
+            cy = (y + 0.5) / sy
             for x in range(x0, x1):
-                cx = x + 0.5
-                coverage = clamp01(0.5 - distance(cx, cy))
+                cx = (x + 0.5) / sx
+                coverage = clamp01(0.5 - distance(cx, cy) * ds)
                 if coverage > 0.0:
                     self.blend(x, y, paint(cx, cy), coverage)
 
@@ -150,7 +174,17 @@ def intersect(*distances):
 
 
 def vertical(top_colour, bottom_colour, y0, y1):
-    return lambda px, py: mix(top_colour, bottom_colour, (py - y0) / max(1e-6, y1 - y0))
+    # The colour depends on the row only: computed once per row (the large pictures have many
+    # pixels per row).
+    rows = {}
+
+    def paint(px, py):
+        colour = rows.get(py)
+        if colour is None:
+            colour = rows[py] = mix(top_colour, bottom_colour, (py - y0) / max(1e-6, y1 - y0))
+        return colour
+
+    return paint
 
 
 def solid(colour):
@@ -160,29 +194,50 @@ def solid(colour):
 # --- pictures -------------------------------------------------------------------------------------
 
 
-def draw_mouse_mark(c, x, y, size):
-    """The suite's mark: a mouse silhouette on an accent tile, in a size x size square."""
+# The mark's colours. A white mouse on the accent tile stands out on a dark taskbar; a light
+# taskbar (Windows 10 and 11 in light mode) gets a dark mouse on a light tile with an accent rim.
+LIGHT_GLYPH = {
+    "tile": (ACCENT_LIGHT, ACCENT_DARK),
+    "rim": rgb("#FFFFFF", 0.28),
+    "rim_from_size": 24,
+    "body": (WHITE, rgb("#DCEFF8")),
+    "lines": rgb("#16659C", 0.85),
+    "wheel": rgb("#16659C"),
+}
+DARK_GLYPH = {
+    "tile": (rgb("#FFFFFF"), rgb("#D3E2EC")),
+    "rim": rgb("#2A9FD8", 0.9),
+    "rim_from_size": 0,
+    "body": (rgb("#243244"), rgb("#0E151F")),
+    "lines": rgb("#8FD9F5", 0.9),
+    "wheel": ACCENT_LIGHT,
+}
+
+
+def draw_mouse_mark(c, x, y, size, glyph=LIGHT_GLYPH):
+    """The suite's mark: a mouse silhouette on a tile, in a size x size square."""
     tile = rounded_rect(x, y, size, size, size * 0.24)
-    c.shape(tile, vertical(ACCENT_LIGHT, ACCENT_DARK, y, y + size), (x, y, x + size, y + size))
-    if size >= 24:
-        c.shape(ring(tile, max(1.0, size / 32.0)), solid(rgb("#FFFFFF", 0.28)),
-                (x, y, x + size, y + size))
+    c.shape(tile, vertical(glyph["tile"][0], glyph["tile"][1], y, y + size),
+            (x, y, x + size, y + size))
+    if size >= glyph["rim_from_size"]:
+        c.shape(ring(tile, max(1.0, size / 32.0)), solid(glyph["rim"]), (x, y, x + size, y + size))
     mw, mh = size * 0.46, size * 0.68
     mx, my = x + (size - mw) / 2.0, y + (size - mh) / 2.0
     body = rounded_rect(mx, my, mw, mh, mw / 2.0)
-    c.shape(body, vertical(WHITE, rgb("#DCEFF8"), my, my + mh), (mx, my, mx + mw, my + mh))
+    c.shape(body, vertical(glyph["body"][0], glyph["body"][1], my, my + mh),
+            (mx, my, mx + mw, my + mh))
     split = max(1.0, size / 20.0)
-    dark = rgb("#16659C", 0.85)
+    lines = glyph["lines"]
     # The line between the two buttons, from the top to the button row.
     c.shape(intersect(segment(mx + mw / 2.0, my, mx + mw / 2.0, my + mh * 0.40, split), body),
-            solid(dark), (mx, my, mx + mw, my + mh))
+            solid(lines), (mx, my, mx + mw, my + mh))
     # The button row.
     c.shape(intersect(segment(mx, my + mh * 0.40, mx + mw, my + mh * 0.40, split), body),
-            solid(dark), (mx, my, mx + mw, my + mh))
+            solid(lines), (mx, my, mx + mw, my + mh))
     # The wheel.
     ww, wh = max(2.0, mw * 0.22), mh * 0.20
     wheel = rounded_rect(mx + (mw - ww) / 2.0, my + mh * 0.12, ww, wh, ww / 2.0)
-    c.shape(wheel, solid(rgb("#16659C")), (mx, my, mx + mw, my + mh * 0.5))
+    c.shape(wheel, solid(glyph["wheel"]), (mx, my, mx + mw, my + mh * 0.5))
 
 
 def draw_muted_mark(c, size):
@@ -198,9 +253,9 @@ def draw_muted_mark(c, size):
     c.shape(segment(cx - d, cy + d, cx + d, cy - d, max(1.2, size / 11.0)), solid(WHITE), box)
 
 
-def draw_background():
+def draw_background(scale):
     w, h = 504, 400
-    c = Canvas(w, h)
+    c = Canvas(w, h, scale)
     top, bottom = rgb("#1D2838"), rgb("#0C1118")
     c.shape(lambda px, py: -1.0, vertical(top, bottom, 0, h))
     # Header band with faint diagonal stripes towards the right.
@@ -235,13 +290,16 @@ def draw_background():
     c.shape(lambda px, py: abs(py - 314.5) - 0.5,
             lambda px, py: rgb("#FFFFFF", 0.10 * math.sin(math.pi * clamp01((px - 43) / 425.0))),
             (43, 313, 468, 316))
-    # Frame of the borderless panel.
-    c.shape(ring(rounded_rect(0, 0, w, h, 0.01), 1.0), solid(rgb("#3A4B63")), (0, 0, w, h))
+    # Frame of the borderless panel; further in than 3 pixels it covers nothing, which is
+    # quicker to say than to work out for every pixel.
+    frame = ring(rounded_rect(0, 0, w, h, 0.01), 1.0)
+    c.shape(lambda px, py: 1.0 if 3 < px < w - 3 and 3 < py < h - 3 else frame(px, py),
+            solid(rgb("#3A4B63")), (0, 0, w, h))
     return c
 
 
-def draw_button(w, h, radius, top, bottom, border, highlight):
-    c = Canvas(w, h)
+def draw_button(w, h, radius, top, bottom, border, highlight, scale):
+    c = Canvas(w, h, scale)
     body = rounded_rect(0.5, 0.5, w - 1.0, h - 1.0, radius)
     c.shape(body, vertical(top, bottom, 0, h))
     c.shape(ring(body, 1.0), solid(border))
@@ -253,9 +311,9 @@ def draw_button(w, h, radius, top, bottom, border, highlight):
     return c
 
 
-def draw_web_button():
+def draw_web_button(scale):
     w, h = 77, 31
-    c = draw_button(w, h, 6, rgb("#33B4E6"), rgb("#176FA6"), rgb("#7DD8F8"), 0.35)
+    c = draw_button(w, h, 6, rgb("#33B4E6"), rgb("#176FA6"), rgb("#7DD8F8"), 0.35, scale)
     white = rgb("#FFFFFF")
     gx, gy, gr = 19.5, 15.5, 8.0
     stroke = 1.4
@@ -273,11 +331,11 @@ def draw_web_button():
     return c
 
 
-def draw_ok_buttons():
+def draw_ok_buttons(scale):
     w, h, r = 94, 27, 5
-    normal = draw_button(w, h, r, rgb("#3A4A61"), rgb("#243041"), rgb("#56698A"), 0.18)
-    hot = draw_button(w, h, r, rgb("#45C2F0"), rgb("#1C7DB8"), rgb("#8BE0FB"), 0.35)
-    pressed = draw_button(w, h, r, rgb("#145E8C"), rgb("#1E86C2"), rgb("#45C2F0"), 0.0)
+    normal = draw_button(w, h, r, rgb("#3A4A61"), rgb("#243041"), rgb("#56698A"), 0.18, scale)
+    hot = draw_button(w, h, r, rgb("#45C2F0"), rgb("#1C7DB8"), rgb("#8BE0FB"), 0.35, scale)
+    pressed = draw_button(w, h, r, rgb("#145E8C"), rgb("#1E86C2"), rgb("#45C2F0"), 0.0, scale)
     return normal, hot, pressed
 
 
@@ -302,12 +360,12 @@ def png_bytes(width, height, rgba):
             chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
-def ico_bytes(sizes, muted=False):
+def ico_bytes(sizes, muted=False, glyph=LIGHT_GLYPH):
     """An icon file with one 32-bit BGRA bitmap per size (with its AND mask)."""
     images = []
     for size in sizes:
         c = Canvas(size, size)
-        draw_mouse_mark(c, 0, 0, size)
+        draw_mouse_mark(c, 0, 0, size, glyph)
         if muted:
             draw_muted_mark(c, size)
         rgba = c.rgba_bytes()
@@ -354,19 +412,31 @@ def write(path, data):
         f.write(data)
 
 
+# The scales the About panel's images are drawn at, in hundredths, and the suffix of their files
+# (the 1x files keep their plain names).
+ABOUT_SCALES = [(100, ""), (150, "_150"), (200, "_200")]
+# The sides of the tray and application icon: the small icon (16 at 96 DPI, 20, 24, 32 at 120,
+# 144 and 192 DPI) and the large one (32, 40, 48, 64) at 100 % to 200 %.
+ICON_SIZES = [16, 20, 24, 32, 40, 48, 64]
+
+
+def about_pictures(scale):
+    """(file stem, field of TAboutImagePngs, canvas) of every About image at scale."""
+    normal, hot, pressed = draw_ok_buttons(scale)
+    return [
+        ("about_background", "Background", draw_background(scale)),
+        ("about_web_button", "WebButton", draw_web_button(scale)),
+        ("about_ok_normal", "OKNormal", normal),
+        ("about_ok_hot", "OKHot", hot),
+        ("about_ok_pressed", "OKPressed", pressed),
+    ]
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: generate_images.py OUTPUT_FOLDER")
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    normal, hot, pressed = draw_ok_buttons()
-    pictures = [
-        ("about_background.png", "kAboutBackgroundPng", "AboutBackgroundPng", draw_background()),
-        ("about_web_button.png", "kAboutWebButtonPng", "AboutWebButtonPng", draw_web_button()),
-        ("about_ok_normal.png", "kAboutOKNormalPng", "AboutOKNormalPng", normal),
-        ("about_ok_hot.png", "kAboutOKHotPng", "AboutOKHotPng", hot),
-        ("about_ok_pressed.png", "kAboutOKPressedPng", "AboutOKPressedPng", pressed),
-    ]
     source = [
         "// Generated by src/ui/images/generate_images.py; do not edit.",
         '#include "ui/about_images.h"',
@@ -375,23 +445,33 @@ def main():
         "namespace {",
         "",
     ]
-    accessors = []
-    for file_name, array, function, canvas in pictures:
-        data = png_bytes(canvas.width, canvas.height, canvas.rgba_bytes())
-        write(os.path.join(out, file_name), data)
-        source.append(cpp_array(array, data))
-        source.append("")
-        accessors.append("std::span<const std::uint8_t> %s() { return %s; }" % (function, array))
+    sets = []
+    for percent, suffix in ABOUT_SCALES:
+        fields = []
+        for stem, field, canvas in about_pictures(percent / 100.0):
+            data = png_bytes(canvas.width, canvas.height, canvas.rgba_bytes())
+            write(os.path.join(out, stem + suffix + ".png"), data)
+            array = "k%sPng%d" % (field, percent)
+            source.append(cpp_array(array, data))
+            source.append("")
+            fields.append(array)
+        sets.append("    {%d, %s}," % (percent, ", ".join(fields)))
+    source.append("const TAboutImagePngs kAboutImagePngSets[] = {")
+    source += sets
+    source.append("};")
+    source.append("")
     source.append("}  // namespace")
     source.append("")
-    source += accessors
+    source.append("std::span<const TAboutImagePngs> AboutImagePngSets() { return kAboutImagePngSets; }")
     source.append("")
     source.append("}  // namespace mon")
     source.append("")
     write(os.path.join(out, "about_images.cpp"), "\n".join(source).encode("ascii"))
-    icon_sizes = [16, 20, 24, 32, 40, 48, 64]
-    write(os.path.join(out, "logo.ico"), ico_bytes(icon_sizes))
-    write(os.path.join(out, "logo_muted.ico"), ico_bytes(icon_sizes, muted=True))
+    write(os.path.join(out, "logo.ico"), ico_bytes(ICON_SIZES))
+    write(os.path.join(out, "logo_muted.ico"), ico_bytes(ICON_SIZES, muted=True))
+    write(os.path.join(out, "logo_light_taskbar.ico"), ico_bytes(ICON_SIZES, glyph=DARK_GLYPH))
+    write(os.path.join(out, "logo_muted_light_taskbar.ico"),
+          ico_bytes(ICON_SIZES, muted=True, glyph=DARK_GLYPH))
 
 
 if __name__ == "__main__":
