@@ -63,6 +63,13 @@ headset_changes_are() {
   [ "$(tr -d '\r' 2>/dev/null <"$work/microphone.headset.log" | tr '\n' ' ' | sed 's/ $//')" = "$1" ]
 }
 tray_state_is() { [ "$(driver tray-icon-state | tr -d '\r')" = "$1" ]; }
+tray_glyph_is() { [ "$(driver tray-icon-glyph | tr -d '\r')" = "$1" ]; }
+tray_is() { tray_state_is "$1" && tray_glyph_is "$2"; }  # tray_is muted|plain dark|light
+personalize='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+light_taskbar() {  # light_taskbar 1|0: the user switches, Windows tells every window
+  wine reg add "$personalize" /v SystemUsesLightTheme /t REG_DWORD /d "$1" /f >/dev/null 2>&1 &&
+    driver broadcast-setting ImmersiveColorSet
+}
 driver() { wine "$work/desktop_driver.exe" "$@" 2>/dev/null; }
 windows_of() { driver window-count "$1" | tr -d '\r'; }
 windows_of_is() { [ "$(windows_of "$1")" = "$2" ]; }
@@ -171,11 +178,24 @@ printf 1 >"$work/microphone.headset"
 printf headset >"$work/microphone.default"
 check "the tray icon shows the new default microphone's state" until_true 10 tray_state_is muted
 shot tray_muted.png tray-hint
+say "the user switches the taskbar to light colours and back, while muted"
+check "  (a white mouse on the dark taskbar)" tray_glyph_is light
+light_taskbar 1
+check "a light taskbar gets the muted icon with a dark mouse" until_true 10 tray_is muted dark
+light_taskbar 0
+check "  ... and a dark one the muted icon with a white mouse again" \
+  until_true 10 tray_is muted light
 press_key5
 check "  ... and the next press unmutes the new one" \
   until_true 10 headset_changes_are "SetMute 0"
 check "  ... leaves the old one alone" mute_changes_are "SetMute 1 SetMute 0 SetMute 0"
 check "  ... and the icon follows" until_true 10 tray_state_is plain
+say "the user switches the taskbar to light colours and back, not muted"
+light_taskbar 1
+check "a light taskbar gets the plain icon with a dark mouse" until_true 10 tray_is plain dark
+light_taskbar 0
+check "  ... and a dark one the plain icon with a white mouse again" \
+  until_true 10 tray_is plain light
 
 # A configuration program that hangs in its 7040 handler must not stop the next report.
 say "the configuration program hangs in its next 7040 handler for 8 s"
@@ -209,6 +229,9 @@ check "  ... from the monitor's folder, in that folder" \
   until_true 10 logged "started in $(winepath -w "$work")"
 
 say "the About panel (shown from outside: its menu item is hidden)"
+# For the picture, the configuration program the tray click started goes out of the way: without
+# a window manager its window stays over the middle of the screen, where the panel is.
+[ -n "${MON_DEMO_SHOTS:-}" ] && driver window-hide TKORVALDZ314CFGMAIN
 driver window-show TKORVALDZ314MONMAIN
 check "the About panel shows" until_true 10 driver window-visible TKORVALDZ314MONMAIN
 shot about_panel.png window TKORVALDZ314MONMAIN

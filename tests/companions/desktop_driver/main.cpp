@@ -7,6 +7,8 @@
 //   desktop_driver tray-icon-count         prints the number of icons in the notification area
 //   desktop_driver tray-icon-state         prints "muted" when the first icon shows the muted mark
 //                                          (a red disc), else "plain"
+//   desktop_driver tray-icon-glyph         prints "dark" when the first icon shows a dark mouse
+//                                          (the light taskbar's icon), else "light"
 //   desktop_driver tray-after-write FILE TEXT muted|plain   writes TEXT into FILE, then waits (up
 //                                          to 10 s) until the first icon is in that state and
 //                                          prints how many milliseconds that took
@@ -15,6 +17,8 @@
 //   desktop_driver menu-close              closes an open popup menu with Escape
 //   desktop_driver window-count CLASS      prints the number of top-level windows of CLASS
 //   desktop_driver window-visible CLASS    succeeds when a window of CLASS is visible
+//   desktop_driver window-client-size CLASS   prints "WIDTH HEIGHT" of the client area of the
+//                                          first window of CLASS
 //   desktop_driver window-show CLASS       shows a window of CLASS and brings it to the front
 //   desktop_driver window-hide CLASS       hides the windows of CLASS
 //   desktop_driver window-click CLASS X Y  left-clicks the visible window of CLASS at X, Y of its
@@ -30,6 +34,9 @@
 //                                          NAME (its executable's file name)
 //   desktop_driver broadcast-registered NAME   sends the registered message NAME to every
 //                                          top-level window (the shell's "TaskbarCreated")
+//   desktop_driver broadcast-setting AREA  sends WM_SETTINGCHANGE with the text AREA to every
+//                                          top-level window (as Windows does with
+//                                          "ImmersiveColorSet" when light or dark is switched)
 //   desktop_driver run COMMANDLINE         starts a program with exactly this command line (as
 //                                          Wine would otherwise re-quote it), waits for it and
 //                                          exits with its exit code (up to 120 s)
@@ -182,6 +189,26 @@ std::string TrayIconState() {
     red += p[0] > 170 && p[1] < 110 && p[2] < 110 ? 1 : 0;
   }
   return pixels > 0 && red * 100 >= pixels * 3 ? "muted" : "plain";
+}
+
+// "dark" when at least 2 % of the first tray icon's pixels are near black (the light
+// taskbar's icons have a dark mouse, 3 % of the area when the muted mark covers part of it at 16
+// pixels; the other icons have none), else "light"; empty when there is no icon.
+std::string TrayIconGlyph() {
+  HWND icon = FirstTrayIcon();
+  if (icon == nullptr) {
+    return {};
+  }
+  RECT rect{};
+  ::GetWindowRect(icon, &rect);
+  const mon::TRgbaImage image = Capture(rect);
+  std::size_t dark = 0;
+  const std::size_t pixels = image.Pixels.size() / 4;
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const std::uint8_t* p = &image.Pixels[i * 4];
+    dark += std::max({p[0], p[1], p[2]}) < 80 ? 1 : 0;
+  }
+  return pixels > 0 && dark * 100 >= pixels * 2 ? "dark" : "light";
 }
 
 int TrayAfterWrite(const wchar_t* AFile, const wchar_t* AText, const std::string& AWanted) {
@@ -587,6 +614,24 @@ int ProcessCounts(const wchar_t* AName) {
 
 // Sends the registered message AName to every top-level window, as the shell does with
 // "TaskbarCreated" when the taskbar is made again.
+int BroadcastSettingChange(const wchar_t* AArea) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(AArea),
+                               SMTO_ABORTIFHUNG, kWaitMs, &result) != 0
+             ? 0
+             : 1;
+}
+
+int PrintClientSize(const wchar_t* AClass) {
+  const std::vector<HWND> windows = TopLevelWindows(AClass);
+  RECT client{};
+  if (windows.empty() || !::GetClientRect(windows.front(), &client)) {
+    return 1;
+  }
+  std::printf("%ld %ld\n", client.right, client.bottom);
+  return 0;
+}
+
 int BroadcastRegistered(const wchar_t* AName) {
   const UINT message = ::RegisterWindowMessageW(AName);
   DWORD_PTR result = 0;
@@ -614,6 +659,11 @@ int wmain(int AArgc, wchar_t** AArgv) {
     std::printf("%s\n", state.c_str());
     return state.empty() ? 1 : 0;
   }
+  if (command == L"tray-icon-glyph" && AArgc == 2) {
+    const std::string glyph = TrayIconGlyph();
+    std::printf("%s\n", glyph.c_str());
+    return glyph.empty() ? 1 : 0;
+  }
   if (command == L"tray-after-write" && AArgc == 5) {
     const std::wstring wanted = AArgv[4];
     return TrayAfterWrite(AArgv[2], AArgv[3], wanted == L"muted" ? "muted" : "plain");
@@ -630,6 +680,9 @@ int wmain(int AArgc, wchar_t** AArgv) {
   }
   if (command == L"window-visible" && AArgc == 3) {
     return VisibleWindow(AArgv[2]) != nullptr ? 0 : 1;
+  }
+  if (command == L"window-client-size" && AArgc == 3) {
+    return PrintClientSize(AArgv[2]);
   }
   if (command == L"window-show" && AArgc == 3) {
     return ShowWindowOfClass(AArgv[2]);
@@ -651,6 +704,9 @@ int wmain(int AArgc, wchar_t** AArgv) {
   }
   if (command == L"process-counts" && AArgc == 3) {
     return ProcessCounts(AArgv[2]);
+  }
+  if (command == L"broadcast-setting" && AArgc == 3) {
+    return BroadcastSettingChange(AArgv[2]);
   }
   if (command == L"broadcast-registered" && AArgc == 3) {
     return BroadcastRegistered(AArgv[2]);
