@@ -154,7 +154,7 @@ void TAboutPanel::ShowImages() {
 }
 
 void TAboutPanel::SetDpi(int ADpi) {
-  ADpi = std::clamp(ADpi, kMinDpi, kMaxDpi);
+  ADpi = std::clamp(ADpi, kDesignDpi, kMaxDpi);
   if (ADpi == FDpi) {
     return;
   }

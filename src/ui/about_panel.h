@@ -45,11 +45,6 @@ TAboutPanelImages LoadAboutPanelImages(int ADpi = kDesignDpi,
 // follow that resolution.
 class TAboutPanel : public TVectorScene {
  public:
-  // Resolutions SetDpi accepts; others are brought into this range (Windows goes from 96 to
-  // 480).
-  static constexpr int kMinDpi = kDesignDpi;
-  static constexpr int kMaxDpi = 4 * 480;
-
   TAboutPanel(TComponent* AOwner, const TAboutPanelImages& AImages,
               TTranslateFunction ATranslate = {});
 
@@ -61,8 +56,9 @@ class TAboutPanel : public TVectorScene {
   void SetImages(const TAboutPanelImages& AImages);
   bool HasImages() const { return FBackground->Image() != nullptr; }
 
-  // Lays the panel out for a screen of ADpi (96: 504 x 400). The images it has are fitted again;
-  // images of a better suited scale are the caller's to load (LoadAboutPanelImages(ADpi)).
+  // Lays the panel out for a screen of ADpi (96: 504 x 400), brought into kDesignDpi to kMaxDpi.
+  // The images it has are fitted again; images of a better suited scale are the caller's to load
+  // (LoadAboutPanelImages(ADpi)).
   void SetDpi(int ADpi);
   int Dpi() const { return FDpi; }
 

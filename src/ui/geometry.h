@@ -34,6 +34,9 @@ struct TRect {
 // Screen resolution in dots per inch. Layouts are designed at 96 (100 %); on a screen of
 // higher resolution every length is scaled by its DPI / 96.
 inline constexpr int kDesignDpi = 96;
+// The most Windows offers (500 %); a resolution said to be higher is taken as this, so that no
+// claim makes a window or its pictures grow without bound.
+inline constexpr int kMaxDpi = 480;
 
 // ALength design pixels at ADpi, rounded half away from zero (as Windows' MulDiv).
 constexpr int ScaledToDpi(int ALength, int ADpi) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_dpi.h"
 
 #include <gtest/gtest.h>
@@ -39,10 +40,8 @@ class TRecordingEvents : public TAppWindowEvents {
 
 // The system's resolution as the screen's device context says.
 int ScreenDpi() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-  ::ReleaseDC(nullptr, screen);
-  return dpi;
+  const win32::TUniqueWindowDC screen(::GetDC(nullptr));
+  return ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
 }
 
 class TNoTrayEvents : public TTrayIconEvents {
@@ -119,26 +118,33 @@ TEST(Win32DesktopTest, TrayIconComesAndGoes) {
   EXPECT_FALSE(tray->IsShown());
 }
 
-// What the system says about resolutions and settings reaches the window's events: a new
-// resolution after the window took the suggested rectangle, a setting change with its area.
+// What the system says about resolutions and settings reaches the window's events. A
+// WM_DPICHANGED is taken when the window's resolution backs it (Wine never changes a window's
+// resolution, so the one it has stands in): the window takes the suggested rectangle. One another
+// program sends with a resolution the window does not have is ignored, lParam unread. A setting
+// change comes with its area.
 TEST(Win32DesktopTest, ResolutionAndSettingChangesReachTheEvents) {
   win32::TWin32Desktop desktop;
   TRecordingEvents events;
   auto window = desktop.CreateAppWindow({u"MonDesktopTest5", u"test", 504, 400, true}, events);
   ASSERT_NE(window, nullptr);
   const HWND handle = reinterpret_cast<HWND>(window->Handle());
-  RECT suggested{100, 50, 100 + 756, 50 + 600};
-  ::SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-  EXPECT_EQ(events.DpiChanges, (std::vector<int>{144}));
-  EXPECT_EQ(window->Dpi(), 144);
+  const int dpi = window->Dpi();
+  RECT suggested{100, 50, 100 + 700, 50 + 500};
+  ::SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(events.DpiChanges, (std::vector<int>{dpi}));
   RECT place{};
   ::GetWindowRect(handle, &place);
   EXPECT_EQ(place.left, 100);
   EXPECT_EQ(place.top, 50);
   RECT client{};
   ::GetClientRect(handle, &client);
-  EXPECT_EQ(client.right, 756);
-  EXPECT_EQ(client.bottom, 600);
+  EXPECT_EQ(client.right, 700);
+  EXPECT_EQ(client.bottom, 500);
+
+  ::SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(dpi + 48, dpi + 48), 8);  // no rectangle there
+  EXPECT_EQ(events.DpiChanges.size(), 1u);
+  EXPECT_EQ(window->Dpi(), dpi);
 
   ::SendMessageW(handle, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
   ::SendMessageW(handle, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);

@@ -314,10 +314,10 @@ TEST_F(AboutPanelResolutionTest, BackAt96TheLayoutIsTodaysAndOddResolutionsAreBo
   EXPECT_EQ(panel.Background().Image(), fresh.Background().Image());
   // A resolution no screen has is brought into the accepted range.
   panel.SetDpi(0);
-  EXPECT_EQ(panel.Dpi(), TAboutPanel::kMinDpi);
+  EXPECT_EQ(panel.Dpi(), 96);
   panel.SetDpi(1 << 30);
-  EXPECT_EQ(panel.Dpi(), TAboutPanel::kMaxDpi);
-  EXPECT_EQ(panel.Width(), ScaledToDpi(504, TAboutPanel::kMaxDpi));
+  EXPECT_EQ(panel.Dpi(), 480);
+  EXPECT_EQ(panel.Width(), 2520);
 }
 
 }  // namespace

@@ -153,7 +153,7 @@ bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
 }
 
 void TWin32AppWindow::DpiChanged(int ADpi, const RECT& ASuggested) {
-  FDpi = std::max(ADpi, kDesignDpi);
+  FDpi = std::clamp(ADpi, kDesignDpi, kMaxDpi);
   ::SetWindowPos(Window(), nullptr, ASuggested.left, ASuggested.top,
                  ASuggested.right - ASuggested.left, ASuggested.bottom - ASuggested.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -220,9 +220,11 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
       }
       return 0;
     case WM_DPICHANGED:
-      // Only a window of a process aware of each monitor's resolution gets it; the system
-      // suggests the new place and size (lParam).
-      if (ALParam != 0) {
+      // The system sends it to a window of a process aware of each monitor's resolution once the
+      // window's resolution has changed, with the suggested place and size (lParam). Another
+      // program may send it with anything in lParam: the rectangle is read only when the
+      // window's resolution confirms the message.
+      if (ALParam != 0 && FDpiSource.WindowIsAt(Window(), LOWORD(AWParam))) {
         DpiChanged(LOWORD(AWParam), *reinterpret_cast<const RECT*>(ALParam));
       }
       return 0;

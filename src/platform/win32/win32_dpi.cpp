@@ -34,7 +34,12 @@ int TWin32Dpi::ForWindow(HWND AWindow) const {
   const int dpi = FGetDpiForWindow != nullptr && AWindow != nullptr
                       ? static_cast<int>(FGetDpiForWindow(AWindow))
                       : 0;
-  return std::max(dpi > 0 ? dpi : SystemDpi(), kDesignDpi);
+  return std::clamp(dpi > 0 ? dpi : SystemDpi(), kDesignDpi, kMaxDpi);
+}
+
+bool TWin32Dpi::WindowIsAt(HWND AWindow, int ADpi) const {
+  return FGetDpiForWindow == nullptr ||
+         (AWindow != nullptr && static_cast<int>(FGetDpiForWindow(AWindow)) == ADpi);
 }
 
 int TWin32Dpi::SmallIconSide(int ADpi) const {

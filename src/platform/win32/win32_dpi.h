@@ -15,8 +15,11 @@ class TWin32Dpi {
   TWin32Dpi();
 
   // The resolution of the monitor AWindow is on, as the window sees it; the system's when
-  // GetDpiForWindow is missing or fails. Never below 96.
+  // GetDpiForWindow is missing or fails. Brought into 96 (kDesignDpi) to kMaxDpi.
   int ForWindow(HWND AWindow) const;
+  // True when AWindow's resolution is ADpi by GetDpiForWindow, and always without it (Windows
+  // 8.1): WM_DPICHANGED is believed only then, as any program can send it with anything in it.
+  bool WindowIsAt(HWND AWindow, int ADpi) const;
   // The side of a small icon (SM_CXSMICON: the notification area's) at ADpi.
   int SmallIconSide(int ADpi) const;
 
