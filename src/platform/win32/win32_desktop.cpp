@@ -93,7 +93,7 @@ class TWin32TrayIcon final : public TTrayIcon {
   NOTIFYICONDATAW Data(UINT AFlags) const;
   bool Add();
   // Loads the icon for FFilePath, FState and FTheme at ASide x ASide into FIcon.
-  void LoadIcon(int ASide);
+  void LoadIconAt(int ASide);
   int WantedIconSide() const;
 
   TWin32AppWindow& FOwner;
@@ -258,7 +258,7 @@ NOTIFYICONDATAW TWin32TrayIcon::Data(UINT AFlags) const {
   data.uID = kTrayIconId;
   data.uFlags = AFlags;
   data.uCallbackMessage = kTrayCallbackMessage;
-  // The file's icon or the program's own (LoadIcon), else the system's application icon.
+  // The file's icon or the program's own (LoadIconAt), else the system's application icon.
   data.hIcon = FIcon ? FIcon.Get() : ::LoadIconW(nullptr, IDI_APPLICATION);
   const std::size_t length = std::min<std::size_t>(FHint.size(), std::size(data.szTip) - 1);
   FHint.copy(data.szTip, length);
@@ -272,7 +272,7 @@ void TWin32TrayIcon::SetIcon(const std::optional<std::u16string>& APath, TTrayIc
     FFilePath = APath;
     FState = AState;
     FTheme = ATheme;
-    LoadIcon(WantedIconSide());
+    LoadIconAt(WantedIconSide());
   }
   if (FShown) {
     NOTIFYICONDATAW data = Data(NIF_ICON);
@@ -284,7 +284,7 @@ int TWin32TrayIcon::WantedIconSide() const {
   return FDpi.SmallIconSide(FDpi.ForWindow(FOwner.Window()));
 }
 
-void TWin32TrayIcon::LoadIcon(int ASide) {
+void TWin32TrayIcon::LoadIconAt(int ASide) {
   FIconSide = ASide;
   // From the icons in the file or the resource, the one of this size, else one the system
   // scales to it.
@@ -311,7 +311,7 @@ void TWin32TrayIcon::CheckIconSize() {
   if (!FIcon || side == FIconSide) {
     return;  // nothing loaded yet (SetIcon loads at the right size), or the size is right
   }
-  LoadIcon(side);
+  LoadIconAt(side);
   if (FShown) {
     NOTIFYICONDATAW data = Data(NIF_ICON);
     ::Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -343,7 +343,7 @@ void TWin32TrayIcon::ShowNotice(const std::u16string& ATitle, const std::u16stri
 
 bool TWin32TrayIcon::Add() {
   if (!FIcon) {
-    LoadIcon(WantedIconSide());  // shown before any SetIcon: the program's own
+    LoadIconAt(WantedIconSide());  // shown before any SetIcon: the program's own
   }
   NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
   // An icon the notification area still holds (a "TaskbarCreated" without a new taskbar) cannot
