@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/unique_resource.h"
-#include "platform/win32/win32_dpi.h"
 
 #include <gtest/gtest.h>
 
@@ -153,11 +153,10 @@ TEST(Win32DesktopTest, ResolutionAndSettingChangesReachTheEvents) {
 
 // The small icon's side at each resolution (the notification area's icons).
 TEST(Win32DpiTest, SmallIconSidesFollowTheResolution) {
-  const win32::TWin32Dpi dpi;
-  EXPECT_EQ(dpi.SmallIconSide(96), 16);
-  EXPECT_EQ(dpi.SmallIconSide(144), 24);
-  EXPECT_EQ(dpi.SmallIconSide(192), 32);
-  EXPECT_EQ(dpi.ForWindow(nullptr), ScreenDpi());
+  EXPECT_EQ(win32::SmallIconSideForDpi(96), 16);
+  EXPECT_EQ(win32::SmallIconSideForDpi(144), 24);
+  EXPECT_EQ(win32::SmallIconSideForDpi(192), 32);
+  EXPECT_EQ(static_cast<int>(win32::WindowDpi(nullptr)), ScreenDpi());
 }
 
 TEST(Win32DesktopTest, SendToAStalledWindowGivesUpAfterTheTimeout) {

@@ -11,10 +11,12 @@ struct TDpiFunctions {
   using TGetDpiForWindow = UINT(WINAPI*)(HWND);
   using TGetDpiForSystem = UINT(WINAPI*)();
   using TSystemParametersInfoForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  using TGetSystemMetricsForDpi = int(WINAPI*)(int, UINT);
 
   TGetDpiForWindow GetDpiForWindow = nullptr;
   TGetDpiForSystem GetDpiForSystem = nullptr;
   TSystemParametersInfoForDpi SystemParametersInfoForDpi = nullptr;
+  TGetSystemMetricsForDpi GetSystemMetricsForDpi = nullptr;
 
   TDpiFunctions() {
     // Imported by every program of ours: loaded already, and for the life of the process.
@@ -22,6 +24,7 @@ struct TDpiFunctions {
       Bind(user32, GetDpiForWindow, "GetDpiForWindow");
       Bind(user32, GetDpiForSystem, "GetDpiForSystem");
       Bind(user32, SystemParametersInfoForDpi, "SystemParametersInfoForDpi");
+      Bind(user32, GetSystemMetricsForDpi, "GetSystemMetricsForDpi");
     }
   }
 
@@ -63,6 +66,21 @@ UINT WindowDpi(HWND AWindow) {
     }
   }
   return SystemDpi();
+}
+
+bool WindowIsAtDpi(HWND AWindow, UINT ADpi) {
+  return DpiFunctions().GetDpiForWindow == nullptr ||
+         (AWindow != nullptr && DpiFunctions().GetDpiForWindow(AWindow) == ADpi);
+}
+
+int SmallIconSideForDpi(UINT ADpi) {
+  if (DpiFunctions().GetSystemMetricsForDpi != nullptr) {
+    if (const int side = DpiFunctions().GetSystemMetricsForDpi(SM_CXSMICON, ADpi); side > 0) {
+      return side;
+    }
+  }
+  return ::MulDiv(::GetSystemMetrics(SM_CXSMICON), static_cast<int>(ADpi),
+                  static_cast<int>(SystemDpi()));
 }
 
 UINT DpiFromDpiChanged(WPARAM AWParam) {

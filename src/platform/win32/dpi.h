@@ -27,6 +27,14 @@ UINT SystemDpi();
 // or for no window.
 UINT WindowDpi(HWND AWindow);
 
+// True when AWindow is at ADpi by GetDpiForWindow, and always where the system lacks that
+// function: WM_DPICHANGED is believed only then, as any program can send it with anything in it.
+bool WindowIsAtDpi(HWND AWindow, UINT ADpi);
+
+// The side of a small icon (SM_CXSMICON: the notification area's) at ADpi: GetSystemMetricsForDpi,
+// or where the system lacks it the system's metric scaled from the system DPI.
+int SmallIconSideForDpi(UINT ADpi);
+
 // The DPI from the wParam of WM_DPICHANGED (its two halves are equal; the vertical one is taken);
 // 96 for a zero.
 UINT DpiFromDpiChanged(WPARAM AWParam);

@@ -8,9 +8,9 @@
 #include <cwchar>
 #include <map>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_ids.h"
 #include "platform/win32/win32_window.h"
 #include "ui/win32/scene_view.h"
@@ -18,6 +18,11 @@
 namespace mon::win32 {
 
 namespace {
+
+// The DPI of the monitor AWindow is on, brought into the range the layouts are made for.
+int WindowDpiInRange(HWND AWindow) {
+  return std::clamp(static_cast<int>(WindowDpi(AWindow)), kDesignDpi, kMaxDpi);
+}
 
 constexpr UINT kTrayRetryIntervalMs = 2000;
 
@@ -55,7 +60,6 @@ class TWin32AppWindow final : public TAppWindow, public TWin32Window {
   void DpiChanged(int ADpi, const RECT& ASuggested);
 
   TAppWindowEvents& FEvents;
-  TWin32Dpi FDpiSource;
   int FDpi = kDesignDpi;
   TWin32TrayIcon* FTrayIcon = nullptr;
   std::unique_ptr<TSceneView> FSceneView;
@@ -98,7 +102,6 @@ class TWin32TrayIcon final : public TTrayIcon {
 
   TWin32AppWindow& FOwner;
   TTrayIconEvents& FEvents;
-  TWin32Dpi FDpi;
   TUniqueIcon FIcon;  // the file's icon, else the program's own; null: the system's
   int FIconSide = 0;  // the side FIcon was loaded at
   std::optional<std::u16string> FFilePath;
@@ -138,7 +141,7 @@ bool TWin32AppWindow::Create(const TAppWindowOptions& AOptions) {
     return false;
   }
   // Made at 96 DPI first: only the window knows the resolution of the monitor it is on.
-  FDpi = FDpiSource.ForWindow(Window());
+  FDpi = WindowDpiInRange(Window());
   if (FDpi != kDesignDpi) {
     frame = RECT{0, 0, ScaledToDpi(AOptions.ClientWidth, FDpi),
                  ScaledToDpi(AOptions.ClientHeight, FDpi)};
@@ -224,7 +227,7 @@ LRESULT TWin32AppWindow::HandleWindowMessage(UINT AMessage, WPARAM AWParam, LPAR
       // window's resolution has changed, with the suggested place and size (lParam). Another
       // program may send it with anything in lParam: the rectangle is read only when the
       // window's resolution confirms the message.
-      if (ALParam != 0 && FDpiSource.WindowIsAt(Window(), LOWORD(AWParam))) {
+      if (ALParam != 0 && WindowIsAtDpi(Window(), LOWORD(AWParam))) {
         DpiChanged(LOWORD(AWParam), *reinterpret_cast<const RECT*>(ALParam));
       }
       return 0;
@@ -281,7 +284,7 @@ void TWin32TrayIcon::SetIcon(const std::optional<std::u16string>& APath, TTrayIc
 }
 
 int TWin32TrayIcon::WantedIconSide() const {
-  return FDpi.SmallIconSide(FDpi.ForWindow(FOwner.Window()));
+  return SmallIconSideForDpi(static_cast<UINT>(WindowDpiInRange(FOwner.Window())));
 }
 
 void TWin32TrayIcon::LoadIconAt(int ASide) {
