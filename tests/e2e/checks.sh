@@ -20,3 +20,12 @@ until_true() {
 
 # ended PID: the process is gone
 ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# feed COMMAND: one command to the simulated mouse's feeder (a coprocess named FEED), its answer
+# on stdout
+feed() {
+  echo "$1" >&"${FEED[1]}"
+  local answer
+  read -r -t 20 answer <&"${FEED[0]}"
+  echo "$answer"
+}

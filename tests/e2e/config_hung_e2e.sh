@@ -19,12 +19,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
-  echo "$1" >&"${FEED[1]}"
-  local answer
-  read -r -t 20 answer <&"${FEED[0]}"
-  echo "$answer"
-}
 driver() { wine "$work/desktop_driver.exe" "$@" 2>/dev/null; }
 key=$(printf 'HKCU\\software\\KORVALDZ314GM')
 profile_id_is() { wine reg query "$key" /v ProfileID 2>/dev/null | grep -q "0x$1\b"; }

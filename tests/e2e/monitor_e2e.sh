@@ -79,12 +79,6 @@ shot() {  # shot NAME ARGS...: a picture for the demo
   [ -n "${MON_DEMO_SHOTS:-}" ] || return 0
   driver screenshot "$(winepath -w "$MON_DEMO_SHOTS/$1")" "${@:2}" && say "picture: $MON_DEMO_SHOTS/$1"
 }
-feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
-  echo "$1" >&"${FEED[1]}"
-  local answer
-  read -r -t 20 answer <&"${FEED[0]}"
-  echo "$answer"
-}
 
 cp -r "$monitor_dir"/. "$work"/
 cp "$companions"/KORVALDZ314.EXE "$companions"/setupapi.dll "$companions"/hid.dll "$microphone" \

@@ -18,12 +18,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
-  echo "$1" >&"${FEED[1]}"
-  local answer
-  read -r -t 20 answer <&"${FEED[0]}"
-  echo "$answer"
-}
 driver() { wine "$work/desktop_driver.exe" "$@" 2>/dev/null; }
 # logged_times VALUE: how often the configuration program got status value VALUE
 logged_times() { tr -d '\r' 2>/dev/null <"$work/KORVALDZ314.log" | grep -cx "msg=7042 wParam=$1 lParam=0"; }

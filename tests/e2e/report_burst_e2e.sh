@@ -20,12 +20,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-feed() {  # feed COMMAND: one command to the feeder, its answer on stdout
-  echo "$1" >&"${FEED[1]}"
-  local answer
-  read -r -t 20 answer <&"${FEED[0]}"
-  echo "$answer"
-}
 log_lines() { tr -d '\r' 2>/dev/null <"$work/KORVALDZ314.log" | grep -c '^msg=7042 '; }
 log_lines_are() { [ "$(log_lines)" = "$1" ]; }
 mouse_opened() {
