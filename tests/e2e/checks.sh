@@ -29,3 +29,11 @@ feed() {
   read -r -t 20 answer <&"${FEED[0]}"
   echo "$answer"
 }
+
+# stop_feeder_and_programs: ends the feeder coprocess (FEED) and the programs whose ids are in
+# the array pids, and waits for them
+stop_feeder_and_programs() {
+  [ -n "${FEED_PID:-}" ] && { echo quit >&"${FEED[1]}"; } 2>/dev/null
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+}

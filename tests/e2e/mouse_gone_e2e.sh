@@ -11,9 +11,7 @@ source "$(dirname "$0")/checks.sh"
 pids=()
 
 cleanup() {
-  [ -n "${FEED_PID:-}" ] && { echo quit >&"${FEED[1]}"; } 2>/dev/null
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
+  stop_feeder_and_programs
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -13,9 +13,7 @@ pids=()
 burst=${MON_BURST_REPORTS:-10000}
 
 cleanup() {
-  [ -n "${FEED_PID:-}" ] && { echo quit >&"${FEED[1]}"; } 2>/dev/null
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
+  stop_feeder_and_programs
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -43,11 +43,11 @@ icons=$(driver tray-icon-count | tr -d '\r')
 # run_case NAME "VALUE TYPE SIZE"...: plants the values (with the same seed each), starts the
 # monitor, waits until it is up, ends it with the logon, and checks the values.
 run_case() {
-  local name=$1 spec value type size seed=1 rewritten=()
+  local name=$1 planted value type size seed=1 rewritten=()
   shift
   wine reg delete "HKCU\\$key" /f >/dev/null 2>&1
-  for spec in "$@"; do
-    read -r value type size <<<"$spec"
+  for planted in "$@"; do
+    read -r value type size <<<"$planted"
     values set "$key" "$value" "$type" "$size" $((seed++))
     if [ "$value" = "$group" ] || [ "$value" = "$settings" ]; then
       [ "$type" != 3 ] || [ "$size" -gt $((16 * 1024 * 1024)) ] && rewritten+=("$value")

@@ -59,6 +59,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -172,43 +173,51 @@ int TrayIconCount() {
 
 mon::TRgbaImage Capture(const RECT& AArea);
 
-// "muted" when at least 3 % of the first tray icon's pixels are the muted mark's red, else
-// "plain"; empty when there is no icon.
-std::string TrayIconState() {
+// The percentage of the first tray icon's pixels (RGBA) that AIs holds for; nothing when there is
+// no icon or it has no pixels.
+template <class TPredicate>
+std::optional<std::size_t> TrayIconPercentWhere(TPredicate AIs) {
   HWND icon = FirstTrayIcon();
   if (icon == nullptr) {
-    return {};
+    return std::nullopt;
   }
   RECT rect{};
   ::GetWindowRect(icon, &rect);
   const mon::TRgbaImage image = Capture(rect);
-  std::size_t red = 0;
   const std::size_t pixels = image.Pixels.size() / 4;
-  for (std::size_t i = 0; i < pixels; ++i) {
-    const std::uint8_t* p = &image.Pixels[i * 4];
-    red += p[0] > 170 && p[1] < 110 && p[2] < 110 ? 1 : 0;
+  if (pixels == 0) {
+    return std::nullopt;
   }
-  return pixels > 0 && red * 100 >= pixels * 3 ? "muted" : "plain";
+  std::size_t matching = 0;
+  for (std::size_t i = 0; i < pixels; ++i) {
+    matching += AIs(&image.Pixels[i * 4]) ? 1 : 0;
+  }
+  return matching * 100 / pixels;
+}
+
+// "muted" when at least 3 % of the first tray icon's pixels are the muted mark's red, else
+// "plain"; empty when there is no icon.
+std::string TrayIconState() {
+  const auto red = TrayIconPercentWhere([](const std::uint8_t* APixel) {
+    return APixel[0] > 170 && APixel[1] < 110 && APixel[2] < 110;
+  });
+  if (!red) {
+    return {};
+  }
+  return *red >= 3 ? "muted" : "plain";
 }
 
 // "dark" when at least 2 % of the first tray icon's pixels are near black (the light
 // taskbar's icons have a dark mouse, 3 % of the area when the muted mark covers part of it at 16
 // pixels; the other icons have none), else "light"; empty when there is no icon.
 std::string TrayIconGlyph() {
-  HWND icon = FirstTrayIcon();
-  if (icon == nullptr) {
+  const auto dark = TrayIconPercentWhere([](const std::uint8_t* APixel) {
+    return std::max({APixel[0], APixel[1], APixel[2]}) < 80;
+  });
+  if (!dark) {
     return {};
   }
-  RECT rect{};
-  ::GetWindowRect(icon, &rect);
-  const mon::TRgbaImage image = Capture(rect);
-  std::size_t dark = 0;
-  const std::size_t pixels = image.Pixels.size() / 4;
-  for (std::size_t i = 0; i < pixels; ++i) {
-    const std::uint8_t* p = &image.Pixels[i * 4];
-    dark += std::max({p[0], p[1], p[2]}) < 80 ? 1 : 0;
-  }
-  return pixels > 0 && dark * 100 >= pixels * 2 ? "dark" : "light";
+  return *dark >= 2 ? "dark" : "light";
 }
 
 int TrayAfterWrite(const wchar_t* AFile, const wchar_t* AText, const std::string& AWanted) {
