@@ -294,6 +294,11 @@ void TKORVALDZ314MONMAIN::SessionEnding() {
   FDesktop.Terminate();
 }
 
+void TKORVALDZ314MONMAIN::QuitRequested() {
+  // Asked to end by the user or the system outside the menu: the same end as Exit.
+  Exit1Click(*this);
+}
+
 void TKORVALDZ314MONMAIN::BtnOKClick() {
   FWindow->Hide();
 }

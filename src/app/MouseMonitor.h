@@ -147,6 +147,7 @@ class TKORVALDZ314MONMAIN : public TForm, private TAppWindowEvents {
                         std::intptr_t ALParam) override;
   void TimerFired(std::uintptr_t ATimerId) override;
   void SessionEnding() override;
+  void QuitRequested() override;
   void VisibleChanged(bool AVisible) override;
   void DpiChanged(int ADpi) override;
   void SystemSettingChanged(const std::u16string& AArea) override;

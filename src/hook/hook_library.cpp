@@ -79,6 +79,9 @@ THookLibraryLoad THookLibrary::Acquire(TDynamicLibraries& ALibraries, const std:
     ++state.Binding.Users;
     return THookLibraryLoad::Loaded;
   }
+  if (!ALibraries.SystemWideHooksSupported()) {
+    return THookLibraryLoad::NotSupported;
+  }
   TLibraryHandle module = ALibraries.OpenLibrary(APath);
   if (module == nullptr) {
     return THookLibraryLoad::NotFound;

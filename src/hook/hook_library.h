@@ -19,6 +19,7 @@ enum class THookLibraryLoad {
   Loaded,         // the library and all four functions are bound
   NotFound,       // the file is missing or cannot be loaded
   ExportMissing,  // loaded, but one of the four exports is missing: unloaded again
+  NotSupported,   // the system has no system-wide hooks: nothing was looked for
 };
 
 class THookLibrary {

@@ -37,6 +37,9 @@ class TAppWindowEvents {
   // The system ends the user's session (log-off, shut-down): the program should take its normal
   // way out now. A request to end the session is always agreed to.
   virtual void SessionEnding() {}
+  // The user or the system asks the program to end (on Linux SIGTERM or SIGINT): the program
+  // takes the same way out as its own Exit command.
+  virtual void QuitRequested() {}
   // The window is now on a screen of another resolution (moved to another monitor, or the
   // monitor's scale changed): it already has the size and place the system suggests, and
   // TAppWindow::Dpi gives ADpi. The content should lay itself out anew.

@@ -32,6 +32,10 @@ class TDynamicLibraries {
   // Releases one OpenLibrary of ALibrary; nullptr is ignored. Export addresses of the library
   // must not be called afterwards. Any thread.
   virtual void CloseLibrary(TLibraryHandle ALibrary) = 0;
+
+  // False where the system gives a user program no system-wide keyboard and mouse hooks (Linux):
+  // the hook library is then not looked for at all. Any thread.
+  virtual bool SystemWideHooksSupported() { return true; }
 };
 
 }  // namespace mon

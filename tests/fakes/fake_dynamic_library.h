@@ -30,6 +30,10 @@ class TFakeDynamicLibraries final : public TDynamicLibraries {
   TLibraryHandle OpenLibrary(const std::u16string& APath) override;
   TExportAddress FindExport(TLibraryHandle ALibrary, const char* AName) override;
   void CloseLibrary(TLibraryHandle ALibrary) override;
+  bool SystemWideHooksSupported() override { return HooksSupported; }
+
+  // False: a system without system-wide hooks (as the Linux backend).
+  bool HooksSupported = true;
 
  private:
   struct TLibrary {

@@ -56,6 +56,20 @@ TEST_F(THookLoadingTest, WithoutAnExecutableFolderNothingIsSearched) {
   EXPECT_EQ(Fake.MessageBox.Shown.size(), 1u);
 }
 
+TEST_F(THookLoadingTest, WithoutSystemWideHooksNothingIsLookedForAndNothingShown) {
+  TFakePlatform platform;
+  platform.Libraries.AddLibrary(kLibraryPath, TFakeHookLibrary::Exports());
+  platform.Libraries.HooksSupported = false;
+  TuiHook hook(nullptr, platform.Platform());
+  EXPECT_FALSE(hook.DLLLoaded());
+  EXPECT_TRUE(platform.Libraries.OpenRequests().empty());
+  EXPECT_TRUE(platform.MessageBox.Shown.empty());
+  hook.StartHookKeyboard();
+  hook.RecordMouseMacro();
+  EXPECT_TRUE(Library().Calls.empty());
+  EXPECT_TRUE(hook.IsWorkerRunning());
+}
+
 TEST_F(THookLoadingTest, LibraryMissingAnExportIsUnloadedSilently) {
   for (const char* missing : {UIHOOK_ENABLE_KEYBOARD, UIHOOK_DISABLE_KEYBOARD, UIHOOK_ENABLE_MOUSE,
                               UIHOOK_DISABLE_MOUSE}) {

@@ -186,7 +186,9 @@ std::optional<std::u16string> TPosixFileSystem::DocumentsFolder() {
       return folder;
     }
   }
-  return Utf8ToUtf16(home);
+  // Not set (or gone): ~/Documents, as the XDG user folders name it by default.
+  const std::u16string fallback = Utf8ToUtf16(home + "/Documents");
+  return MakeDirectory(fallback) ? fallback : Utf8ToUtf16(home);
 }
 
 }  // namespace mon::posix

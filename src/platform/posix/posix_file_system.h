@@ -19,7 +19,8 @@ class TPosixFileSystem final : public TFileSystem {
                                                          std::uint64_t AMaxBytes) override;
   bool WriteWholeFile(const std::u16string& APath, std::span<const std::uint8_t> ABytes) override;
   bool RemoveFile(const std::u16string& APath) override;
-  // The XDG documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs) when it exists, else $HOME.
+  // The XDG documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs) when it exists, else
+  // ~/Documents (made when missing), else $HOME.
   std::optional<std::u16string> DocumentsFolder() override;
 };
 
