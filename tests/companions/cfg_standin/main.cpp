@@ -28,6 +28,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/win32/win32_platform.h"
 #include "stored_settings.h"
 
 namespace {
@@ -184,12 +185,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } else if (arg == L"--stall" && i + 1 < count) {
       result = Control(kRequestStall, std::wcstoul(args[i + 1], nullptr, 10), 0);
     } else if (arg == L"--bind-key" && i + 2 < count) {
-      const int profile = standin::BindKey(static_cast<int>(std::wcstol(args[i + 1], nullptr, 10)),
+      mon::win32::TWin32Platform backend;
+      const int profile = standin::BindKey(backend.Platform(),
+                                           static_cast<int>(std::wcstol(args[i + 1], nullptr, 10)),
                                            static_cast<int>(std::wcstol(args[i + 2], nullptr, 10)));
       result = profile >= 0 ? profile : 255;
     } else if (arg == L"--set-language" && i + 1 < count) {
-      result =
-          standin::SetLanguage(static_cast<int>(std::wcstol(args[i + 1], nullptr, 10))) ? 0 : 1;
+      mon::win32::TWin32Platform backend;
+      result = standin::SetLanguage(backend.Platform(),
+                                    static_cast<int>(std::wcstol(args[i + 1], nullptr, 10)))
+                   ? 0
+                   : 1;
     } else if (arg == L"--quit") {
       result = Control(kRequestQuit, 0, 0);
     }
