@@ -18,13 +18,13 @@ mon_require_packages() {
   fi
 }
 
-# Packages of the native build and its tests.
-MON_NATIVE_PACKAGES=(cmake ninja-build ccache g++ googletest libbenchmark-dev libpng-dev pkg-config
-  python3)
 # Packages of the Linux-native monitor and its tests: GLib's main loop, udev and hidraw (tested in
 # an umockdev testbed), PulseAudio's client library and a private server, SQLite for the settings.
 MON_LINUX_PACKAGES=(libglib2.0-dev libudev-dev umockdev libumockdev-dev libpulse-dev pulseaudio
   pulseaudio-utils libsqlite3-dev)
+# Packages of the native build and its tests (the Linux monitor among them).
+MON_NATIVE_PACKAGES=(cmake ninja-build ccache g++ googletest libbenchmark-dev libpng-dev pkg-config
+  python3 "${MON_LINUX_PACKAGES[@]}")
 # Packages of the fuzz targets (clang with libFuzzer and the sanitizer run-times).
 MON_FUZZ_PACKAGES=(clang libclang-rt-dev)
 # Packages of the Windows cross build and of running it under Wine, headless (pulseaudio: the
