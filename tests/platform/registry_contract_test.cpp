@@ -1,5 +1,6 @@
 // What every registry backend must do, checked on the in-memory fake and, in the Windows build,
-// on the real registry, so that the fake keeps the semantics the components rely on.
+// on the real registry, so that the fake keeps the semantics the components rely on. On Linux the
+// SQLite store in place of the registry keeps them too.
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,11 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_registry.h"
+#endif
+
+#ifdef __linux__
+#include "platform/linux/linux_registry.h"
+#include "temporary_folder.h"
 #endif
 
 namespace mon {
@@ -37,6 +43,21 @@ std::u16string TestRoot() {
   }();
   return root;
 }
+
+#ifdef __linux__
+// The SQLite store on a fresh file of its own, removed after the test.
+class TTemporaryLinuxRegistry final : public TRegistry {
+ public:
+  std::unique_ptr<TRegistryKey> OpenKey(TRegistryRoot ARoot, const std::u16string& APath,
+                                        bool ACreate, TRegistryAccess AAccess) override {
+    return FStore.OpenKey(ARoot, APath, ACreate, AAccess);
+  }
+
+ private:
+  testing::TTemporaryFolder FFolder;  // declared first: removed after the store is closed
+  lnx::TLinuxRegistry FStore{FFolder.Path() / "registry.sqlite3"};
+};
+#endif
 
 class RegistryContractTest : public ::testing::TestWithParam<TBackend> {
  protected:
@@ -160,6 +181,9 @@ std::vector<TBackend> Backends() {
       {"Memory", [] { return std::make_unique<testing::TMemoryRegistry>(); }}};
 #ifdef _WIN32
   backends.push_back({"Win32", [] { return std::make_unique<win32::TWin32Registry>(); }});
+#endif
+#ifdef __linux__
+  backends.push_back({"Sqlite", [] { return std::make_unique<TTemporaryLinuxRegistry>(); }});
 #endif
   return backends;
 }
