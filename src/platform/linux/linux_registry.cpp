@@ -5,12 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "framework/text.h"
@@ -55,17 +58,6 @@ std::optional<std::string> StoredKeyPath(const std::u16string& APath) {
     }
   }
   return Utf16ToUtf8(path);
-}
-
-// "a", "a\b", "a\b\c" for "a\b\c": the levels that creating the key creates.
-std::vector<std::string> KeyLevels(const std::string& AKey) {
-  std::vector<std::string> levels;
-  for (std::size_t end = AKey.find('\\'); end != std::string::npos;
-       end = AKey.find('\\', end + 1)) {
-    levels.push_back(AKey.substr(0, end));
-  }
-  levels.push_back(AKey);
-  return levels;
 }
 
 // Makes AFolder with its missing parents, each at mode 0700 (settings are the user's alone).
@@ -138,16 +130,14 @@ class TRegistryStore {
   }
 
   // Creates AKey with every missing level above it, all or nothing, and returns its stored
-  // spelling (an existing level keeps the spelling it was created with).
+  // spelling. As in the registry, an existing level keeps the spelling it was created with and a
+  // new level is named below it: "SOFTWARE\New" below a stored "Software" is "Software\New".
   std::optional<std::string> CreateKey(const std::string& AKey) {
     std::lock_guard lock(FLock);
     if (!FDatabase || !Execute("BEGIN IMMEDIATE")) {
       return std::nullopt;
     }
-    std::optional<std::string> stored;
-    if (AKey.empty() || InsertLevels(AKey)) {
-      stored = FindKeyLocked(AKey);
-    }
+    auto stored = CreateLevels(AKey);
     if (!stored || !Execute("COMMIT")) {
       Execute("ROLLBACK");
       return std::nullopt;
@@ -222,11 +212,24 @@ class TRegistryStore {
     if (ADatabase == nullptr || ::sqlite3_busy_timeout(ADatabase, kBusyTimeoutMs) != SQLITE_OK) {
       return false;
     }
-    // Reading the file starts here: a file that is no database fails now. The mode is kept in
-    // the file, so every program that opens it later is in WAL mode too.
-    return ::sqlite3_exec(ADatabase, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) ==
-               SQLITE_OK &&
-           ::sqlite3_exec(ADatabase, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+    // Two programs opening a new file at once both want it to themselves to switch it to WAL;
+    // SQLite then fails one of them at once instead of waiting (each would wait for the other).
+    // Both steps can be repeated, so try again until the busy timeout has passed.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    for (;;) {
+      // Reading the file starts here: a file that is no database fails now. The mode is kept in
+      // the file, so every program that opens it later is in WAL mode too.
+      int result = ::sqlite3_exec(ADatabase, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+      if (result == SQLITE_OK) {
+        result = ::sqlite3_exec(ADatabase, kSchema, nullptr, nullptr, nullptr);
+      }
+      const bool busy = (result & 0xFF) == SQLITE_BUSY || (result & 0xFF) == SQLITE_LOCKED;
+      if (!busy || std::chrono::steady_clock::now() >= deadline) {
+        return result == SQLITE_OK;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
   }
 
   bool Execute(const char* ASql) {
@@ -274,15 +277,25 @@ class TRegistryStore {
     return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
   }
 
-  bool InsertLevels(const std::string& AKey) {
-    for (const auto& level : KeyLevels(AKey)) {
-      const auto statement =
-          Statement("INSERT INTO registry_keys(key) VALUES(?1) ON CONFLICT DO NOTHING", level);
-      if (!statement || ::sqlite3_step(statement.get()) != SQLITE_DONE) {
-        return false;
+  std::optional<std::string> CreateLevels(const std::string& AKey) {
+    std::string stored;  // the levels so far, as stored
+    std::size_t start = 0;
+    while (start < AKey.size()) {
+      const std::size_t end = std::min(AKey.find('\\', start), AKey.size());
+      const std::string level = AKey.substr(start, end - start);
+      std::string path = stored.empty() ? level : stored + '\\' + level;
+      if (auto existing = FindKeyLocked(path)) {
+        path = std::move(*existing);
+      } else {
+        const auto statement = Statement("INSERT INTO registry_keys(key) VALUES(?1)", path);
+        if (!statement || ::sqlite3_step(statement.get()) != SQLITE_DONE) {
+          return std::nullopt;
+        }
       }
+      stored = std::move(path);
+      start = end + 1;
     }
-    return true;
+    return stored;
   }
 
   std::mutex FLock;

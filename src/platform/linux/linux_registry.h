@@ -7,10 +7,11 @@
 //                   type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, name))
 //
 // `key` is the path below HKEY_CURRENT_USER with '\' between levels ("Software\Vendor\Product"),
-// spelt as the caller that created it spelt it; every level above a stored key is stored too. The
-// root itself (the empty path) always exists and is not a row. `name` is the value name (empty:
-// the default value), `type` the Windows value type (3 binary, 4 DWORD, ...) and `data` the
-// value's bytes exactly as Windows keeps them (a DWORD is 4 little-endian bytes). Texts are UTF-8.
+// each level spelt as the caller that created that level spelt it; every level above a stored key
+// is stored too. The root itself (the empty path) always exists and is not a row. `name` is the
+// value name (empty: the default value), `type` the Windows value type (3 binary, 4 DWORD, ...)
+// and `data` the value's bytes exactly as Windows keeps them (a DWORD is 4 little-endian bytes).
+// Texts are UTF-8.
 //
 // Names compare as SQLite's NOCASE does, which folds only ASCII letters: "Ä" and "ä" are two
 // names here while the Windows registry takes them as one. The layout is shared, so it stays.
