@@ -1,6 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
 #include "framework/text.h"
+#include "platform/linux/linux_registry.h"
 
 namespace mon::lnx {
 
@@ -18,11 +19,17 @@ std::string ExecutableFolderOfProcess() {
   return posix::ToNativePath(posix::TPosixFileSystem().ExecutableFolder());
 }
 
+// The settings store: registry.sqlite3 in the user's own application folder.
+std::filesystem::path StorePath(TFileSystem& AFiles) {
+  return posix::ToNativePath(AFiles.ExecutableFolder()) + "registry.sqlite3";
+}
+
 }  // namespace
 
 struct TLinuxPlatform::TServices {
   TServices(TLinuxMessageLoop& ALoop, const TLinuxPlatformSetup& ASetup)
       : Files(ApplicationFolders(ASetup.Environment, ExecutableFolderOfProcess())),
+        Registry(StorePath(Files)),
         MainThread(ALoop.MainThread()),
         HiddenWindows(ALoop, Arrivals),
         Desktop(ALoop),
@@ -35,7 +42,7 @@ struct TLinuxPlatform::TServices {
   posix::TPosixDebugOutput Debug;
   posix::TPosixMessageBox MessageBox;
   posix::TPosixAudioSystem Audio;
-  posix::TPosixRegistry Registry;
+  TLinuxRegistry Registry;
   posix::TPosixLocale Locale;
   TLinuxDynamicLibraries Libraries;
   posix::TPosixKeyboardState Keyboard;
@@ -47,7 +54,13 @@ struct TLinuxPlatform::TServices {
 };
 
 TLinuxPlatform::TLinuxPlatform(const TLinuxPlatformSetup& ASetup)
-    : FServices(std::make_unique<TServices>(FLoop, ASetup)), FPlatform(PlatformOf(*FServices)) {}
+    : FServices(std::make_unique<TServices>(FLoop, ASetup)), FPlatform(PlatformOf(*FServices)) {
+  const std::u16string storeFailure = FServices->Registry.FailureReason();
+  if (!storeFailure.empty()) {
+    // The monitor still runs, on factory values; say why nothing is kept.
+    FServices->Debug.Write(u"The settings store cannot be used: " + storeFailure);
+  }
+}
 
 TLinuxPlatform::~TLinuxPlatform() = default;
 
