@@ -283,7 +283,8 @@ class TDescriptorParser {
     if (FDepth == 0) {
       return false;
     }
-    if (!FUsesReportIds) {
+    // ID 0 is no ID: before the first Report ID item, or after a Pop back to state pushed then.
+    if (FGlobal.ReportId == 0) {
       FReportWithoutId = true;
     }
     TCollectionBuilder& builder = FCollections.back();
