@@ -179,6 +179,8 @@ struct TCollectionBuilder {
       switch (report.Kind) {
         case TReportKind::Input:
           longest = &Collection.Caps.InputReportByteLength;
+          // Input reports are listed here in the order of InputReportIds.
+          Collection.InputReportByteLengths.push_back(length);
           break;
         case TReportKind::Output:
           longest = &Collection.Caps.OutputReportByteLength;
@@ -188,9 +190,6 @@ struct TCollectionBuilder {
           break;
       }
       *longest = std::max(*longest, length);
-    }
-    for (const std::uint8_t id : Collection.InputReportIds) {
-      Collection.InputReportByteLengths.push_back(ByteLength(Report(TReportKind::Input, id).Bits));
     }
     return std::move(Collection);
   }
