@@ -118,7 +118,7 @@ std::optional<THidInterfacePath> ParseHidInterfacePath(std::u16string_view APath
       continue;
     }
     std::u16string_view suffix = APath.substr(at);
-    bool marked = suffix.size() > kCollectionMark.size();
+    bool marked = suffix.size() >= kCollectionMark.size();
     for (std::size_t i = 0; marked && i < kCollectionMark.size(); ++i) {
       marked = LowerAscii(suffix[i]) == kCollectionMark[i];
     }
@@ -126,7 +126,11 @@ std::optional<THidInterfacePath> ParseHidInterfacePath(std::u16string_view APath
       break;
     }
     std::size_t number = 0;
-    for (const char16_t digit : suffix.substr(kCollectionMark.size())) {
+    const std::u16string_view digits = suffix.substr(kCollectionMark.size());
+    if (digits.empty()) {
+      return std::nullopt;
+    }
+    for (const char16_t digit : digits) {
       if (digit < u'0' || digit > u'9' || number > kMaxCollectionNumber) {
         return std::nullopt;
       }
