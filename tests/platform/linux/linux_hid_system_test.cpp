@@ -150,6 +150,12 @@ TEST_F(LinuxHidSystem, ReportsOfADeviceWithoutIdsGetAZeroIdAndOutputReachesTheDe
   std::vector<std::uint8_t> buffer(reader->Capabilities()->InputReportByteLength);
   ASSERT_EQ(reader->Read(buffer, FStop.Token()).Status, THidReadStatus::Completed);
   EXPECT_EQ(buffer, (std::vector<std::uint8_t>{0, 1, 2, 3, 4}));
+  // The button parse takes the report with its 0 in front: bit 0 of byte 1 is button 1.
+  const auto usages = reader->InputUsages(buffer, reader->MaxInputUsageListLength());
+  ASSERT_TRUE(usages);
+  ASSERT_EQ(usages->size(), 1u);
+  EXPECT_EQ((*usages)[0].UsagePage, 0x0009);
+  EXPECT_EQ((*usages)[0].Usage, 1);
   EXPECT_EQ(reader->Write(buffer).Error, kErrorInvalidHandle);  // not on a reading handle
 
   const auto writer = FHid.OpenDevice(u"/dev/hidraw0", THidOpenMode::Synchronous);
