@@ -1,18 +1,28 @@
 #include "platform/linux/linux_platform.h"
 
 #include "framework/text.h"
+#include "platform/linux/linux_hid_arrivals.h"
+#include "platform/linux/linux_hid_system.h"
 #include "platform/linux/linux_registry.h"
 
 namespace mon::lnx {
 
 namespace {
 
-// Device arrivals without a source of them: nothing arrives.
-class TNoDeviceArrivals final : public TDeviceArrivals {
+// Arrivals of hidraw nodes, each watch a udev monitor of its own in the main loop's context.
+class TUdevDeviceArrivals final : public TDeviceArrivals {
  public:
-  std::unique_ptr<TDeviceArrivalWatch> WatchArrivals(std::function<void()>) override {
-    return nullptr;
+  std::unique_ptr<TDeviceArrivalWatch> WatchArrivals(std::function<void()> AOnArrival) override {
+    auto watch = std::make_unique<TWatch>(std::move(AOnArrival));
+    return watch->Arrivals.IsWatching() ? std::move(watch) : nullptr;
   }
+
+ private:
+  struct TWatch final : TDeviceArrivalWatch {
+    explicit TWatch(std::function<void()> AOnArrival)
+        : Arrivals([OnArrival = std::move(AOnArrival)](const std::string&) { OnArrival(); }) {}
+    THidArrivals Arrivals;
+  };
 };
 
 std::string ExecutableFolderOfProcess() {
@@ -35,7 +45,7 @@ struct TLinuxPlatform::TServices {
         Desktop(ALoop),
         Mutexes(RuntimeFolder(ASetup.Environment), ASetup.LockFileName) {}
 
-  TNoDeviceArrivals Arrivals;
+  TUdevDeviceArrivals Arrivals;
   TLinuxFileSystem Files;
   posix::TPosixClock Clock;
   posix::TPosixWindowSystem Windows;
@@ -48,7 +58,7 @@ struct TLinuxPlatform::TServices {
   posix::TPosixKeyboardState Keyboard;
   TQueuedMainThread& MainThread;
   TLinuxHiddenWindowFactory HiddenWindows;
-  posix::TPosixHidSystem Hid;
+  TLinuxHidSystem Hid;
   TLinuxDesktop Desktop;
   TLinuxNamedMutexes Mutexes;
 };
