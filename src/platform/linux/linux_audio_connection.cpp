@@ -60,14 +60,20 @@ void TPulseConnection::TContextDeleter::operator()(pa_context* AContext) const {
 
 TPulseConnection::TPulseConnection(const std::string& AClientName, const std::string& AServer)
     : FClientName(AClientName), FServer(AServer), FLoop(pa_threaded_mainloop_new()) {
-  if (!FLoop || pa_threaded_mainloop_start(FLoop.get()) < 0) {
+  if (!FLoop) {
     FState = PA_CONTEXT_FAILED;
     return;
   }
   // Even making the context reads files (the client configuration), and connecting may resolve
   // a host name: both happen on the loop thread, so that neither can hold up the main thread.
-  TLoopLock lock(FLoop.get());
+  // Queued before the loop thread starts, so without its lock: the main thread's first lock
+  // comes after the loop thread has answered, and libpulse's lazily made thread data is then
+  // ready for both threads (ThreadSanitizer, which cannot see libpulse's own atomics, would
+  // otherwise take that first hand-over for a race).
   pa_mainloop_api_once(pa_threaded_mainloop_get_api(FLoop.get()), ConnectOnLoopThread, this);
+  if (pa_threaded_mainloop_start(FLoop.get()) < 0) {
+    FState = PA_CONTEXT_FAILED;
+  }
 }
 
 TPulseConnection::~TPulseConnection() {
