@@ -1,6 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
 #include "framework/text.h"
+#include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_hid_arrivals.h"
 #include "platform/linux/linux_hid_system.h"
 #include "platform/linux/linux_registry.h"
@@ -39,6 +40,7 @@ std::filesystem::path StorePath(TFileSystem& AFiles) {
 struct TLinuxPlatform::TServices {
   TServices(TLinuxMessageLoop& ALoop, const TLinuxPlatformSetup& ASetup)
       : Files(ApplicationFolders(ASetup.Environment, ExecutableFolderOfProcess())),
+        Audio("korvaldz314mon"),
         Registry(StorePath(Files)),
         MainThread(ALoop.MainThread()),
         HiddenWindows(ALoop, Arrivals),
@@ -51,7 +53,7 @@ struct TLinuxPlatform::TServices {
   posix::TPosixWindowSystem Windows;
   posix::TPosixDebugOutput Debug;
   posix::TPosixMessageBox MessageBox;
-  posix::TPosixAudioSystem Audio;
+  TLinuxAudioSystem Audio;
   TLinuxRegistry Registry;
   posix::TPosixLocale Locale;
   TLinuxDynamicLibraries Libraries;

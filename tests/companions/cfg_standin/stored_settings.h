@@ -6,10 +6,16 @@
 
 namespace standin {
 
-// Binds key AKey (0..13) of the current profile of the current profile group to AFunctionCode and
-// saves the profile. Returns the current game profile's index (0..4), or -1 when AKey is out of
-// range or the profile manager cannot start.
-int BindKey(mon::TPlatform& APlatform, int AKey, int AFunctionCode);
+// Which profile a key binding goes to: the current one of the current profile group, which a
+// running monitor takes up on the profile-changed message, or the one a monitor takes up when
+// it starts (the all-settings record's current game).
+enum class TBindingProfile { OfCurrentGroup, AtMonitorStart };
+
+// Binds key AKey (0..13) of that profile to AFunctionCode and saves the profile in the registry.
+// Returns the profile's index (0..4), or -1 when AKey is out of range or the profile manager
+// cannot start.
+int BindKey(mon::TPlatform& APlatform, int AKey, int AFunctionCode,
+            TBindingProfile AProfile = TBindingProfile::OfCurrentGroup);
 
 // Sets the language the monitor and this program show (its index in the monitor's language
 // list) in the all-settings record and saves it. False when the profile manager cannot start.

@@ -1,6 +1,7 @@
 #include "hidraw_testbed.h"
 
 #include <poll.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -100,6 +101,15 @@ bool THidrawTestbed::SendReport(const std::string& ADevNode,
     sent += static_cast<std::size_t>(wrote);
   }
   return true;
+}
+
+std::string THidrawTestbed::TerminalOf(const std::string& ADevNode) {
+  const int device = umockdev_testbed_get_dev_fd(FTestbed, ADevNode.c_str());
+  char name[128] = {};
+  if (device < 0 || ::ptsname_r(device, name, sizeof name) != 0) {
+    return {};
+  }
+  return name;
 }
 
 std::vector<std::uint8_t> THidrawTestbed::ReceiveOutput(const std::string& ADevNode,

@@ -48,6 +48,11 @@ class THidrawTestbed {
   std::vector<std::uint8_t> ReceiveOutput(const std::string& ADevNode, std::size_t AMax,
                                           int ATimeoutMs);
 
+  // The terminal that a program's opens of ADevNode land on: umockdev emulates the node as a
+  // pseudo-terminal, so /proc/PID/fd of a program that holds the node links there. Empty for a
+  // node that is not there.
+  std::string TerminalOf(const std::string& ADevNode);
+
   // Sends the node's "remove" event and takes the device out of sysfs. False for a node that is
   // not (or no longer) there.
   bool Remove(const std::string& ADevNode);

@@ -5,6 +5,8 @@
 //
 //   report HEX...     one input report to the node's device side (hex digits, spaces allowed)
 //                                                        -> ok BYTES
+//   node              the node, and the terminal that opens of it land on in the testbed
+//                                                        -> ok /dev/hidrawN /dev/pts/M
 //   remove            udev "remove" event, node gone     -> ok
 //   add               the mouse again under the next node name, with an "add" event
 //                                                        -> ok /dev/hidrawN
@@ -153,6 +155,9 @@ int main(int AArgc, char** AArgv) {
                : node.empty()                     ? "error no device"
                : testbed.SendReport(node, *bytes) ? "ok " + std::to_string(bytes->size())
                                                   : "error write failed";
+    } else if (command == "node") {
+      const std::string terminal = node.empty() ? std::string() : testbed.TerminalOf(node);
+      answer = terminal.empty() ? "error no device" : "ok " + node + " " + terminal;
     } else if (command == "remove") {
       answer = testbed.Remove(node) ? "ok" : "error no device";
       node.clear();
