@@ -8,8 +8,9 @@
 # mouse is opened after the arrival delay, a profile selection on the mouse (08 01 03) stores
 # "ProfileID" = 3, a second start ends at once with 0, and SIGTERM ends the monitor cleanly
 # within a second. Then the stand-in configuration program binds key 5 to the microphone mute
-# of the profile a monitor starts with, in the store. Second run: key 5 toggles the default source's mute (pactl sees it), and after
-# a replug (remove, add under a new node) there is one reader and each press is handled once.
+# of the profile a monitor starts with, in the store. Second run: key 5 toggles the default
+# source's mute (pactl sees it), and after a replug (remove, add under a new node) there is one
+# reader and each press is handled once.
 #
 # Usage: linux_monitor_e2e.sh MONITOR_DIR COMPANIONS_DIR
 set -u
