@@ -27,7 +27,12 @@ store=$XDG_CONFIG_HOME/KORVALDZ314/registry.sqlite3
 monitor=$monitor_dir/korvaldz314mon
 pids=()
 
+# The simulated mouse is asked to quit and given time to, so that it removes its testbed.
 cleanup() {
+  if [ -n "${FEED_PID:-}" ] && kill -0 "$FEED_PID" 2>/dev/null; then
+    { echo quit >&"${FEED[1]}"; } 2>/dev/null
+    until_true 10 ended "$FEED_PID"
+  fi
   stop_feeder_and_programs
   rm -rf "$work"
 }
@@ -158,6 +163,8 @@ check "  ... and it stays muted" source_muted
 
 kill -TERM "$(monitor_pid)"
 check "SIGTERM ends it again with exit code 0" test "$(feed 'wait-exit 5000')" = "ok 0"
+feed quit >/dev/null
+wait "$FEED_PID" 2>/dev/null
 
 echo "$failures failed check(s)"
 [ "$failures" -eq 0 ]
