@@ -283,7 +283,11 @@ class TRegistryStore {
     while (start < AKey.size()) {
       const std::size_t end = std::min(AKey.find('\\', start), AKey.size());
       const std::string level = AKey.substr(start, end - start);
-      std::string path = stored.empty() ? level : stored + '\\' + level;
+      std::string path = stored;
+      if (!path.empty()) {
+        path += '\\';
+      }
+      path += level;
       if (auto existing = FindKeyLocked(path)) {
         path = std::move(*existing);
       } else {
