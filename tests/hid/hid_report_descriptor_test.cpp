@@ -10,61 +10,17 @@
 #include <sstream>
 #include <string>
 
+#include "descriptor_file.h"
+
 namespace mon {
 namespace {
 
 namespace fs = std::filesystem;
 using TBytes = std::vector<std::uint8_t>;
 
-// "HH", "0xHH" or "0xHH," as a byte.
-std::optional<std::uint8_t> ByteToken(std::string AToken) {
-  if (!AToken.empty() && AToken.back() == ',') {
-    AToken.pop_back();
-  }
-  if (AToken.size() == 4 && (AToken.starts_with("0x") || AToken.starts_with("0X"))) {
-    AToken.erase(0, 2);
-  }
-  if (AToken.size() != 2 || !std::all_of(AToken.begin(), AToken.end(), ::isxdigit)) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint8_t>(std::stoul(AToken, nullptr, 16));
-}
-
-// The bytes of a *_real.rpt_desc file. The files come from several dump tools: each line gives
-// the run of byte tokens at its end ("//" comments removed); '#' lines are comments; a label
-// ending in ':' before the run must be a hex offset ("0010:"), except hid-decode's "R: <count>",
-// whose count is dropped; a "Parser output" heading ends the bytes (a listing follows it).
+// The bytes of a *_real.rpt_desc file; empty when it gives none.
 TBytes ReadDescriptorText(const fs::path& APath) {
-  std::ifstream file(APath);
-  TBytes bytes;
-  for (std::string line; std::getline(file, line);) {
-    std::string lower = line;
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    if (lower.find("parser output") != std::string::npos) {
-      break;
-    }
-    std::istringstream words(line.substr(0, line.find("//")));
-    const std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
-    if (tokens.empty() || tokens[0].starts_with("#")) {
-      continue;
-    }
-    std::size_t start = tokens.size();
-    while (start > 0 && ByteToken(tokens[start - 1])) {
-      --start;
-    }
-    if (start > 0 && start < tokens.size() && tokens[start - 1].ends_with(':')) {
-      const std::string& label = tokens[start - 1];
-      if (label == "R:") {
-        ++start;
-      } else if (!std::all_of(label.begin(), label.end() - 1, ::isxdigit)) {
-        continue;
-      }
-    }
-    for (std::size_t i = start; i < tokens.size(); ++i) {
-      bytes.push_back(*ByteToken(tokens[i]));
-    }
-  }
-  return bytes;
+  return testing::LoadDescriptorFile(APath.string()).value_or(TBytes{});
 }
 
 // The "pp_data->NAME = VALUE" lines of a *.pp_data file, as numbers.

@@ -10,6 +10,7 @@
 #include "hid/hid_report_descriptor.h"
 #include "platform/linux/linux_hid_device.h"
 #include "platform/linux/linux_hid_names.h"
+#include "platform/linux/linux_report_descriptor_file.h"
 #include "platform/linux/linux_udev.h"
 #include "platform/linux/linux_unique_fd.h"
 
@@ -18,8 +19,6 @@ namespace mon::lnx {
 namespace {
 
 constexpr const char* kHidrawSubsystem = "hidraw";
-// The kernel's limit on a report descriptor (HID_MAX_DESCRIPTOR_SIZE).
-constexpr std::size_t kMaxDescriptorSize = 4096;
 
 // What a hidraw node is, as far as the interfaces are concerned.
 struct THidrawNode {
@@ -31,36 +30,6 @@ struct THidrawNode {
   std::uint16_t Version = 0;
   THidReportDescriptor Descriptor;
 };
-
-// The bytes of <AHidSysPath>/report_descriptor; nullopt when it cannot be read, is empty or
-// longer than the kernel allows.
-std::optional<std::vector<std::uint8_t>> ReadReportDescriptor(const char* AHidSysPath) {
-  const std::string path = std::string(AHidSysPath) + "/report_descriptor";
-  const TUniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file) {
-    return std::nullopt;
-  }
-  std::vector<std::uint8_t> bytes(kMaxDescriptorSize + 1);
-  std::size_t size = 0;
-  while (size < bytes.size()) {
-    const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0) {
-      return std::nullopt;
-    }
-    if (got == 0) {
-      break;
-    }
-    size += static_cast<std::size_t>(got);
-  }
-  if (size == 0 || size > kMaxDescriptorSize) {
-    return std::nullopt;
-  }
-  bytes.resize(size);
-  return bytes;
-}
 
 // The node ANode as an interface source; nullopt when anything it needs is missing.
 std::optional<THidrawNode> DescribeNode(udev_device* ANode) {
@@ -75,8 +44,9 @@ std::optional<THidrawNode> DescribeNode(udev_device* ANode) {
   if (!ids) {
     return std::nullopt;
   }
-  const auto bytes = ReadReportDescriptor(udev_device_get_syspath(hid));
-  auto descriptor = bytes ? ParseHidReportDescriptor(*bytes) : std::nullopt;
+  const TReportDescriptorFile file =
+      ReadReportDescriptorFile(std::string(udev_device_get_syspath(hid)) + "/report_descriptor");
+  auto descriptor = file.Problem.empty() ? ParseHidReportDescriptor(file.Bytes) : std::nullopt;
   if (!descriptor || descriptor->Collections.empty()) {
     return std::nullopt;
   }

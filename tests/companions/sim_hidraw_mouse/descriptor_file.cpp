@@ -1,43 +1,37 @@
 #include "descriptor_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace mon::testing {
 
 namespace {
 
-bool IsHexByte(const std::string& AToken) {
-  return AToken.size() == 2 && std::isxdigit(static_cast<unsigned char>(AToken[0])) != 0 &&
-         std::isxdigit(static_cast<unsigned char>(AToken[1])) != 0;
+bool IsHexDigit(char ACharacter) {
+  return std::isxdigit(static_cast<unsigned char>(ACharacter)) != 0;
 }
 
-// The hex bytes that end ALine, in order.
-std::vector<std::uint8_t> TrailingBytes(const std::string& ALine) {
-  std::vector<std::string> tokens;
-  std::istringstream words(ALine);
-  for (std::string token; words >> token;) {
-    tokens.push_back(token);
+// "HH", "0xHH" or "0xHH," as a byte.
+std::optional<std::uint8_t> ByteToken(std::string AToken) {
+  if (!AToken.empty() && AToken.back() == ',') {
+    AToken.pop_back();
   }
-  std::size_t first = tokens.size();
-  while (first > 0 && IsHexByte(tokens[first - 1])) {
-    --first;
+  if (AToken.size() == 4 && (AToken.starts_with("0x") || AToken.starts_with("0X"))) {
+    AToken.erase(0, 2);
   }
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = first; i < tokens.size(); ++i) {
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(tokens[i], nullptr, 16)));
+  if (AToken.size() != 2 || !std::all_of(AToken.begin(), AToken.end(), IsHexDigit)) {
+    return std::nullopt;
   }
-  return bytes;
+  return static_cast<std::uint8_t>(std::stoul(AToken, nullptr, 16));
 }
 
-bool IsBlank(const std::string& ALine) {
-  for (const char character : ALine) {
-    if (std::isspace(static_cast<unsigned char>(character)) == 0) {
-      return false;
-    }
-  }
-  return true;
+bool StartsTheListing(std::string ALine) {
+  std::transform(ALine.begin(), ALine.end(), ALine.begin(),
+                 [](char ACharacter) { return static_cast<char>(std::tolower(ACharacter)); });
+  return ALine.find("parser output") != std::string::npos;
 }
 
 }  // namespace
@@ -47,21 +41,36 @@ std::optional<std::vector<std::uint8_t>> LoadDescriptorFile(const std::string& A
   if (!file) {
     return std::nullopt;
   }
-  std::vector<std::uint8_t> descriptor;
+  std::vector<std::uint8_t> bytes;
   for (std::string line; std::getline(file, line);) {
-    if (IsBlank(line)) {
-      continue;
-    }
-    const std::vector<std::uint8_t> bytes = TrailingBytes(line);
-    if (bytes.empty() && !descriptor.empty()) {
+    if (StartsTheListing(line)) {
       break;
     }
-    descriptor.insert(descriptor.end(), bytes.begin(), bytes.end());
+    std::istringstream words(line.substr(0, line.find("//")));
+    const std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
+    if (tokens.empty() || tokens[0].starts_with("#")) {
+      continue;
+    }
+    std::size_t start = tokens.size();
+    while (start > 0 && ByteToken(tokens[start - 1])) {
+      --start;
+    }
+    if (start > 0 && start < tokens.size() && tokens[start - 1].ends_with(':')) {
+      const std::string& label = tokens[start - 1];
+      if (label == "R:") {
+        ++start;
+      } else if (!std::all_of(label.begin(), label.end() - 1, IsHexDigit)) {
+        continue;
+      }
+    }
+    for (std::size_t i = start; i < tokens.size(); ++i) {
+      bytes.push_back(*ByteToken(tokens[i]));
+    }
   }
-  if (descriptor.empty()) {
+  if (bytes.empty()) {
     return std::nullopt;
   }
-  return descriptor;
+  return bytes;
 }
 
 }  // namespace mon::testing
