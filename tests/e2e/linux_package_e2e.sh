@@ -9,7 +9,7 @@
 # tree (granted, refused, unusable input); the maintainer scripts with a stand-in udevadm, with
 # udev running and without (a private mount namespace whose /run has udev's folder or not; root
 # only), and dpkg's own runs of them in the scratch root, which must leave this system's udev
-# alone; then removal and purge.
+# alone; the installed monitor started and ended; then removal and purge.
 #
 # Usage: linux_package_e2e.sh DEB VERSION SOURCE_DIR
 set -u
@@ -236,6 +236,20 @@ if [ "$namespaces" = yes ]; then
     check "  ... without calling udevadm" untouched
   done
 fi
+
+say "the installed monitor, in a session of its own without a sound server"
+session=$work/session
+mkdir -p "$session/config" "$session/run" "$session/home"
+chmod 700 "$session/run"
+XDG_CONFIG_HOME=$session/config XDG_RUNTIME_DIR=$session/run HOME=$session/home \
+  XDG_CONFIG_DIRS=$root/etc/xdg PULSE_SERVER=unix:$session/none \
+  "$root/usr/bin/korvaldz314mon" 2>"$session/stderr" &
+monitor=$!
+check "it starts and makes its settings store" \
+  until_true 20 test -s "$session/config/KORVALDZ314/registry.sqlite3"
+kill -TERM "$monitor"
+wait "$monitor"
+check "  ... and SIGTERM ends it with exit code 0" test $? -eq 0
 
 say "removed, then purged"
 check "dpkg --root -r removes it" dpkg_in_root -r korvaldz314mon
