@@ -2,7 +2,8 @@
 // each hidraw node, with the node's sysfs folder. Prints KORVALDZ314_VENDOR_COLLECTION=1 when
 // the node's HID device has the mouse's vendor collection and nothing when it has not (exit
 // code 0 both times); a descriptor that cannot be read or parsed is said on standard error with
-// exit code 1, a wrong command line with exit code 2.
+// exit code 1 (as is a failed write of the answer: udev then imports nothing), a wrong command
+// line with exit code 2.
 #include <iostream>
 
 #include "platform/linux/linux_udev_match.h"
@@ -10,7 +11,7 @@
 namespace {
 
 constexpr const char* kProgramName = "korvaldz314mon-udev-match";
-constexpr int kUnusableDescriptor = 1;
+constexpr int kNoAnswer = 1;
 constexpr int kWrongUsage = 2;
 
 }  // namespace
@@ -25,12 +26,12 @@ int main(int argc, char** argv) {
   switch (match.Outcome) {
     case mon::lnx::TUdevMatchOutcome::Granted:
       std::cout << mon::lnx::kUdevVendorCollectionProperty << "=1\n";
-      return std::cout.flush() ? 0 : kUnusableDescriptor;
+      return std::cout.flush() ? 0 : kNoAnswer;
     case mon::lnx::TUdevMatchOutcome::Refused:
       return 0;
     case mon::lnx::TUdevMatchOutcome::Unusable:
       break;
   }
   std::cerr << kProgramName << ": " << match.Problem << '\n';
-  return kUnusableDescriptor;
+  return kNoAnswer;
 }

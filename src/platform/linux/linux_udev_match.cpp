@@ -32,6 +32,10 @@ std::filesystem::path ReportDescriptorPathOfNode(const std::filesystem::path& AN
 }
 
 TUdevMatch MatchHidrawNode(const std::filesystem::path& ANodeSysPath) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(ANodeSysPath, error)) {
+    return {TUdevMatchOutcome::Unusable, ANodeSysPath.string() + " is not a device's sysfs folder"};
+  }
   const std::filesystem::path path = ReportDescriptorPathOfNode(ANodeSysPath);
   const TReportDescriptorFile file = ReadReportDescriptorFile(path.string());
   if (!file.Problem.empty()) {

@@ -37,7 +37,8 @@ struct TUdevMatch {
 // two folders up (the kernel puts the node at <hid device>/hidraw/<node>).
 std::filesystem::path ReportDescriptorPathOfNode(const std::filesystem::path& ANodeSysPath);
 
-// The decision on that node: its descriptor read (at most 4096 bytes) and parsed.
+// The decision on that node: its descriptor read (at most 4096 bytes) and parsed. Unusable when
+// ANodeSysPath is not a folder.
 TUdevMatch MatchHidrawNode(const std::filesystem::path& ANodeSysPath);
 
 }  // namespace mon::lnx

@@ -154,6 +154,12 @@ TEST_F(TUdevMatchTest, AFileWithoutADescriptorIsUnusableAndSaysWhy) {
   std::filesystem::remove(HidDevice() / "report_descriptor");
   ASSERT_EQ(::mkfifo((HidDevice() / "report_descriptor").c_str(), 0600), 0);
   EXPECT_NE(problemFor().find("is not a regular file"), std::string::npos);
+
+  // A node path that udev would never pass.
+  const TUdevMatch noNode = MatchHidrawNode(HidDevice() / "hidraw" / "hidraw9");
+  EXPECT_EQ(noNode.Outcome, TUdevMatchOutcome::Unusable);
+  EXPECT_NE(noNode.Problem.find("hidraw9 is not a device's sysfs folder"), std::string::npos)
+      << noNode.Problem;
 }
 
 }  // namespace
