@@ -23,10 +23,9 @@ std::optional<bool> HasMouseVendorCollection(std::span<const std::uint8_t> ADesc
 }
 
 std::filesystem::path ReportDescriptorPathOfNode(const std::filesystem::path& ANodeSysPath) {
-  const std::filesystem::path throughLink = ANodeSysPath / "device" / "report_descriptor";
   std::error_code error;
   if (std::filesystem::exists(ANodeSysPath / "device", error)) {
-    return throughLink;
+    return ANodeSysPath / "device" / "report_descriptor";
   }
   return ANodeSysPath.parent_path().parent_path() / "report_descriptor";
 }
