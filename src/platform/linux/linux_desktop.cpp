@@ -10,26 +10,13 @@
 #include <exception>
 
 #include "framework/application.h"
+#include "platform/posix/posix_platform.h"
 
 namespace mon::lnx {
 
 namespace {
 
 constexpr std::uint32_t kFirstRegisteredMessage = 0xC000;
-
-// An icon for a desktop without a notification area: it is never shown.
-class TAbsentTrayIcon final : public TTrayIcon {
- public:
-  void SetIcon(const std::optional<std::u16string>&, TTrayIconState, TTaskbarTheme) override {}
-  void SetHint(const std::u16string&) override {}
-  void ShowNotice(const std::u16string&, const std::u16string&) override {}
-  void Show() override {}
-  void Hide() override {}
-  bool IsShown() const override { return false; }
-  std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>&) override {
-    return std::nullopt;
-  }
-};
 
 }  // namespace
 
@@ -66,7 +53,7 @@ std::unique_ptr<TAppWindow> TLinuxDesktop::CreateAppWindow(const TAppWindowOptio
 }
 
 std::unique_ptr<TTrayIcon> TLinuxDesktop::CreateTrayIcon(TAppWindow&, TTrayIconEvents&) {
-  return std::make_unique<TAbsentTrayIcon>();
+  return std::make_unique<posix::TPosixTrayIcon>();
 }
 
 void TLinuxDesktop::Sleep(std::uint32_t AMilliseconds) {

@@ -38,24 +38,6 @@ void TPosixMessageBox::ShowMessageBox(const std::u16string& AText, const std::u1
   std::cerr << Utf16ToUtf8(ACaption) << ": " << Utf16ToUtf8(AText) << '\n';
 }
 
-namespace {
-
-// An icon for a desktop that has no notification area: it is never shown.
-class TPosixTrayIcon final : public TTrayIcon {
- public:
-  void SetIcon(const std::optional<std::u16string>&, TTrayIconState, TTaskbarTheme) override {}
-  void SetHint(const std::u16string&) override {}
-  void ShowNotice(const std::u16string&, const std::u16string&) override {}
-  void Show() override {}
-  void Hide() override {}
-  bool IsShown() const override { return false; }
-  std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>&) override {
-    return std::nullopt;
-  }
-};
-
-}  // namespace
-
 std::unique_ptr<TTrayIcon> TPosixDesktop::CreateTrayIcon(TAppWindow&, TTrayIconEvents&) {
   return std::make_unique<TPosixTrayIcon>();
 }

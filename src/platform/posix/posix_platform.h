@@ -75,6 +75,20 @@ class TPosixHidSystem final : public THidSystem {
   }
 };
 
+// An icon for a desktop that has no notification area: it is never shown.
+class TPosixTrayIcon final : public TTrayIcon {
+ public:
+  void SetIcon(const std::optional<std::u16string>&, TTrayIconState, TTaskbarTheme) override {}
+  void SetHint(const std::u16string&) override {}
+  void ShowNotice(const std::u16string&, const std::u16string&) override {}
+  void Show() override {}
+  void Hide() override {}
+  bool IsShown() const override { return false; }
+  std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>&) override {
+    return std::nullopt;
+  }
+};
+
 // No desktop session: no window can be created (a program that needs one ends with the error of
 // its start), no other program's window receives anything, the loop ends at once with 1, and the
 // shell starts nothing. Sleep does sleep.
