@@ -8,6 +8,7 @@
 #include <csignal>
 #include <ctime>
 #include <exception>
+#include <string_view>
 
 #include "framework/application.h"
 #include "platform/posix/posix_platform.h"
@@ -17,6 +18,22 @@ namespace mon::lnx {
 namespace {
 
 constexpr std::uint32_t kFirstRegisteredMessage = 0xC000;
+
+// The file name of APath (after its last slash or backslash).
+std::u16string_view FileNameOf(std::u16string_view APath) {
+  const std::size_t separator = APath.find_last_of(u"/\\");
+  return separator == std::u16string_view::npos ? APath : APath.substr(separator + 1);
+}
+
+char16_t AsciiUpper(char16_t ACharacter) {
+  return ACharacter >= u'a' && ACharacter <= u'z' ? static_cast<char16_t>(ACharacter - u'a' + u'A')
+                                                  : ACharacter;
+}
+
+bool SameIgnoringAsciiCase(std::u16string_view ALeft, std::u16string_view ARight) {
+  return std::equal(ALeft.begin(), ALeft.end(), ARight.begin(), ARight.end(),
+                    [](char16_t A, char16_t B) { return AsciiUpper(A) == AsciiUpper(B); });
+}
 
 }  // namespace
 
@@ -35,13 +52,19 @@ class TLinuxDesktop::TTrackedAppWindow final : public TLinuxAppWindow {
   TLinuxDesktop& FDesktop;
 };
 
-TLinuxDesktop::TLinuxDesktop(TLinuxMessageLoop& ALoop) : FLoop(ALoop) {
+TLinuxDesktop::TLinuxDesktop(TLinuxMessageLoop& ALoop, TLinuxBusLink& ALink)
+    : FLoop(ALoop), FLink(ALink) {
   for (const int signal : {SIGTERM, SIGINT}) {
     FSignalSources.push_back(g_unix_signal_add(signal, &TLinuxDesktop::OnQuitSignal, this));
   }
+  FLink.SetCalls(this);
 }
 
 TLinuxDesktop::~TLinuxDesktop() {
+  FLink.SetCalls(nullptr);
+  if (FQuitAskedSource != 0) {
+    g_source_remove(FQuitAskedSource);
+  }
   for (const unsigned source : FSignalSources) {
     g_source_remove(source);
   }
@@ -69,17 +92,90 @@ std::uint32_t TLinuxDesktop::RegisteredMessage(const std::u16string& AName) {
   return entry->second;
 }
 
-gboolean TLinuxDesktop::OnQuitSignal(gpointer AData) {
+bool TLinuxDesktop::IsConfigProgram(TWindowHandle AWindow) const {
+  return AWindow != 0 && AWindow == FLink.ConfigProgram();
+}
+
+bool TLinuxDesktop::PostToWindow(TWindowHandle AWindow, std::uint32_t AMessage,
+                                 std::uintptr_t AWParam, std::intptr_t) {
+  if (!IsConfigProgram(AWindow)) {
+    return false;
+  }
+  switch (AMessage) {
+    case kBusMsgExiting:
+      return FLink.EmitExiting();
+    case kBusMsgStatus2:
+    case kBusMsgStatus6:
+      return FLink.EmitStatusValue(AMessage, static_cast<std::uint32_t>(AWParam));
+    default:
+      return false;
+  }
+}
+
+bool TLinuxDesktop::SendToWindow(TWindowHandle AWindow, std::uint32_t AMessage,
+                                 std::uintptr_t AWParam, std::intptr_t, std::uint32_t) {
+  if (!IsConfigProgram(AWindow) || AMessage != kBusMsgProfileSelected) {
+    return false;
+  }
+  return FLink.EmitProfileSelected(static_cast<std::int32_t>(AWParam));
+}
+
+void TLinuxDesktop::ShowAndForeground(TWindowHandle AWindow) {
+  if (IsConfigProgram(AWindow)) {
+    FLink.ShowConfigProgram();
+  }
+}
+
+void TLinuxDesktop::ShellOpen(const std::u16string& AFile, const std::u16string&, TWindowHandle,
+                              TShowCommand) {
+  const std::u16string& configExe = FLink.Names().ExeName;
+  if (!configExe.empty() && SameIgnoringAsciiCase(FileNameOf(AFile), configExe)) {
+    FLink.StartConfigProgram();
+  }
+}
+
+void TLinuxDesktop::PostToAppWindows(std::uint32_t AMessage, std::intptr_t ALParam) {
+  for (TLinuxAppWindow* window : FAppWindows) {
+    window->PostToSelf(AMessage, 0, ALParam);
+  }
+}
+
+void TLinuxDesktop::ProfileChanged(std::int32_t ALParam) {
+  PostToAppWindows(kBusMsgProfileChanged, ALParam);
+}
+
+void TLinuxDesktop::SettingsChanged() {
+  PostToAppWindows(kBusMsgSettingsChanged, 0);
+}
+
+void TLinuxDesktop::QuitAsked() {
+  // From the loop, after the caller has had its answer; several calls end the program once.
+  if (FQuitAskedSource == 0) {
+    FQuitAskedSource = g_idle_add(&TLinuxDesktop::OnQuitAsked, this);
+  }
+}
+
+gboolean TLinuxDesktop::OnQuitAsked(gpointer AData) {
   auto& desktop = *static_cast<TLinuxDesktop*>(AData);
-  if (desktop.FAppWindows.empty()) {
-    desktop.FLoop.Quit(0);
-    return G_SOURCE_CONTINUE;
+  desktop.FQuitAskedSource = 0;
+  desktop.AskWindowsToQuit();
+  return G_SOURCE_REMOVE;
+}
+
+gboolean TLinuxDesktop::OnQuitSignal(gpointer AData) {
+  static_cast<TLinuxDesktop*>(AData)->AskWindowsToQuit();
+  return G_SOURCE_CONTINUE;
+}
+
+void TLinuxDesktop::AskWindowsToQuit() {
+  if (FAppWindows.empty()) {
+    FLoop.Quit(0);
+    return;
   }
   // A copy: a window may go while it ends the program.
-  const std::vector<TLinuxAppWindow*> windows = desktop.FAppWindows;
+  const std::vector<TLinuxAppWindow*> windows = FAppWindows;
   for (TLinuxAppWindow* window : windows) {
-    if (std::find(desktop.FAppWindows.begin(), desktop.FAppWindows.end(), window) ==
-        desktop.FAppWindows.end()) {
+    if (std::find(FAppWindows.begin(), FAppWindows.end(), window) == FAppWindows.end()) {
       continue;
     }
     try {
@@ -88,7 +184,6 @@ gboolean TLinuxDesktop::OnQuitSignal(gpointer AData) {
       HandleApplicationException(std::current_exception());
     }
   }
-  return G_SOURCE_CONTINUE;
 }
 
 }  // namespace mon::lnx

@@ -5,6 +5,7 @@
 #include "platform/linux/linux_hid_arrivals.h"
 #include "platform/linux/linux_hid_system.h"
 #include "platform/linux/linux_registry.h"
+#include "platform/linux/linux_window_system.h"
 
 namespace mon::lnx {
 
@@ -40,18 +41,21 @@ std::filesystem::path StorePath(TFileSystem& AFiles) {
 struct TLinuxPlatform::TServices {
   TServices(TLinuxMessageLoop& ALoop, const TLinuxPlatformSetup& ASetup)
       : Files(ApplicationFolders(ASetup.Environment, ExecutableFolderOfProcess())),
+        Bus(ASetup.ConfigProgram, Debug),
+        Windows(Bus),
         Audio("korvaldz314mon"),
         Registry(StorePath(Files)),
         MainThread(ALoop.MainThread()),
         HiddenWindows(ALoop, Arrivals),
-        Desktop(ALoop),
+        Desktop(ALoop, Bus),
         Mutexes(RuntimeFolder(ASetup.Environment), ASetup.LockFileName) {}
 
   TUdevDeviceArrivals Arrivals;
   TLinuxFileSystem Files;
   posix::TPosixClock Clock;
-  posix::TPosixWindowSystem Windows;
   posix::TPosixDebugOutput Debug;
+  TLinuxBusLink Bus;  // before the window system and the desktop, which use it
+  TLinuxWindowSystem Windows;
   posix::TPosixMessageBox MessageBox;
   TLinuxAudioSystem Audio;
   TLinuxRegistry Registry;

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/linux/linux_bus_link.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_message_loop.h"
@@ -37,6 +38,9 @@ class TLinuxDynamicLibraries final : public TDynamicLibraries {
 struct TLinuxPlatformSetup {
   TEnvironment Environment = ProcessEnvironment();
   std::function<std::string(const std::u16string&)> LockFileName = LockFileNameOf;
+  // The configuration program the monitor talks to over the session bus; empty (other programs
+  // of the suite, tests): no bus link.
+  TConfigProgramNames ConfigProgram;
 };
 
 class TLinuxPlatform {
