@@ -12,6 +12,7 @@
 
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_windows.h"
+#include "platform/posix/posix_platform.h"
 
 namespace mon::lnx {
 namespace {
@@ -148,7 +149,9 @@ TEST_F(TLinuxLoopTest, AHandlerThatDispatchesItselfGetsTheMessagesQueuedMeanwhil
 }
 
 TEST_F(TLinuxLoopTest, TermAndInterruptSignalsTakeTheProgramsOwnWayOut) {
-  TLinuxDesktop desktop(Loop);
+  posix::TPosixDebugOutput debug;
+  TLinuxBusLink noLink({}, debug);
+  TLinuxDesktop desktop(Loop, noLink);
   TRecordingEvents events;
   auto window = desktop.CreateAppWindow({}, events);
   events.OnQuit = [&] { desktop.Terminate(); };
