@@ -21,6 +21,9 @@ source "$(dirname "$0")/checks.sh"
 work=$(mktemp -d /tmp/mon-linux-e2e.XXXXXX)
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run HOME=$work/home
 export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
+# No session bus: the monitor runs without its link to the configuration program
+# (linux_bus_e2e.sh runs it with one).
+unset DBUS_SESSION_BUS_ADDRESS
 mkdir -p "$XDG_CONFIG_HOME" "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 store=$XDG_CONFIG_HOME/KORVALDZ314/registry.sqlite3
