@@ -38,25 +38,34 @@ struct TLinuxBusLink::TPendingConnection {
 };
 
 // Everything that lasts while the link is on the bus, given back in the reverse order of its
-// making: the name watch, the name, the exported object, the handler of the connection's end,
-// the connection.
+// making: the name watch, the request for the monitor's name (cancelled), the exported object,
+// the handler of the connection's end, the connection. The name goes with the connection: nothing
+// here calls the bus and waits (as g_bus_unown_name would, to release it).
 struct TLinuxBusLink::TAttachment {
   TAttachment(TLinuxBusLink& ALink, GDBusConnection* AConnection, guint AObjectId)
       : Connection(static_cast<GDBusConnection*>(g_object_ref(AConnection))),
         Closed(AConnection, g_signal_connect(AConnection, "closed",
                                              G_CALLBACK(&TLinuxBusLink::OnClosed), &ALink)),
         Object(AConnection, AObjectId),
-        Name(g_bus_own_name_on_connection(
-            AConnection, kMonitorBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
-            &TLinuxBusLink::OnNameAcquired, &TLinuxBusLink::OnNameLost, &ALink, nullptr)),
+        NameRequest(g_cancellable_new()),
         ConfigWatch(g_bus_watch_name_on_connection(
             AConnection, kConfigBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
-            &TLinuxBusLink::OnConfigAppeared, &TLinuxBusLink::OnConfigVanished, &ALink, nullptr)) {}
+            &TLinuxBusLink::OnConfigAppeared, &TLinuxBusLink::OnConfigVanished, &ALink, nullptr)) {
+    // Not queued behind another owner: a second monitor gets "exists" and goes without the name.
+    constexpr guint32 kDoNotQueue = 4;
+    g_dbus_connection_call(
+        AConnection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "RequestName", g_variant_new("(su)", kMonitorBusName, kDoNotQueue), G_VARIANT_TYPE("(u)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, NameRequest.get(), &TLinuxBusLink::OnNameRequested, &ALink);
+  }
+  ~TAttachment() { g_cancellable_cancel(NameRequest.get()); }
+  TAttachment(const TAttachment&) = delete;
+  TAttachment& operator=(const TAttachment&) = delete;
 
   TGObjectPtr<GDBusConnection> Connection;
   TSignalHandler Closed;
   TExportedObject Object;
-  TOwnedBusName Name;
+  TGObjectPtr<GCancellable> NameRequest;
   TBusNameWatch ConfigWatch;
 };
 
@@ -171,18 +180,33 @@ void TLinuxBusLink::OnMethodCall(GDBusConnection*, const gchar*, const gchar*, c
   }
 }
 
-void TLinuxBusLink::OnNameAcquired(GDBusConnection*, const gchar*, gpointer AData) {
-  static_cast<TLinuxBusLink*>(AData)->FOwnsMonitorName = true;
-}
-
-void TLinuxBusLink::OnNameLost(GDBusConnection* AConnection, const gchar*, gpointer AData) {
-  auto& link = *static_cast<TLinuxBusLink*>(AData);
-  if (AConnection == nullptr || g_dbus_connection_is_closed(AConnection)) {
-    return;  // the end of the bus is told by OnClosed
+void TLinuxBusLink::OnNameRequested(GObject* ASource, GAsyncResult* AResult, gpointer AData) {
+  GError* error = nullptr;
+  GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(ASource), AResult, &error);
+  const TErrorPtr failure(error);
+  // A cancelled request belongs to a link (or a connection) that is gone; a closed connection's
+  // end is told by OnClosed.
+  if (g_error_matches(failure.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED) ||
+      g_dbus_connection_is_closed(G_DBUS_CONNECTION(ASource))) {
+    if (reply != nullptr) {
+      g_variant_unref(reply);
+    }
+    return;
   }
-  link.Say(link.FOwnsMonitorName ? "another program took the monitor's bus name"
-                                 : "another program has the monitor's bus name");
-  link.FOwnsMonitorName = false;
+  auto& link = *static_cast<TLinuxBusLink*>(AData);
+  if (reply == nullptr) {
+    link.Say("the monitor's bus name cannot be had (" + MessageOf(failure.get()) + ")");
+    return;
+  }
+  constexpr guint32 kPrimaryOwner = 1;
+  constexpr guint32 kAlreadyOwner = 4;
+  guint32 answer = 0;
+  g_variant_get(reply, "(u)", &answer);
+  g_variant_unref(reply);
+  link.FOwnsMonitorName = answer == kPrimaryOwner || answer == kAlreadyOwner;
+  if (!link.FOwnsMonitorName) {
+    link.Say("another program has the monitor's bus name");
+  }
 }
 
 void TLinuxBusLink::OnConfigAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer AData) {

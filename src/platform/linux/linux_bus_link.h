@@ -64,7 +64,8 @@ class TLinuxBusLink {
  public:
   // Starts connecting to the session bus unless ANames is empty.
   TLinuxBusLink(const TConfigProgramNames& ANames, TDebugOutput& ADebug);
-  // Sends what is still queued (at most a quarter of a second), then lets everything go.
+  // Sends what is still queued (at most a quarter of a second), then lets everything go; the
+  // monitor's name goes with the connection.
   ~TLinuxBusLink();
   TLinuxBusLink(const TLinuxBusLink&) = delete;
   TLinuxBusLink& operator=(const TLinuxBusLink&) = delete;
@@ -96,8 +97,7 @@ class TLinuxBusLink {
   static void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                            const gchar* AMethod, GVariant* AParameters,
                            GDBusMethodInvocation* AInvocation, gpointer AData);
-  static void OnNameAcquired(GDBusConnection*, const gchar*, gpointer AData);
-  static void OnNameLost(GDBusConnection* AConnection, const gchar*, gpointer AData);
+  static void OnNameRequested(GObject* ASource, GAsyncResult* AResult, gpointer AData);
   static void OnConfigAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer AData);
   static void OnConfigVanished(GDBusConnection*, const gchar*, gpointer AData);
   static void OnClosed(GDBusConnection*, gboolean, GError*, gpointer AData);

@@ -1,5 +1,5 @@
-// Owners of what GIO hands out and wants back: object references, bus names owned or watched,
-// objects exported on a connection, signal handlers. Each gives its handle back once, when the
+// Owners of what GIO hands out and wants back: object references, bus names watched, objects
+// exported on a connection, signal handlers. Each gives its handle back once, when the
 // owner goes; none is copied.
 #pragma once
 
@@ -16,8 +16,8 @@ struct TGObjectUnref {
 template <class TObject>
 using TGObjectPtr = std::unique_ptr<TObject, TGObjectUnref>;
 
-// A number GIO returns for something that lasts until the number is given to ARelease (a name
-// owned with g_bus_own_name*, a watch of g_bus_watch_name*). 0 holds nothing.
+// A number GIO returns for something that lasts until the number is given to ARelease (a watch of
+// g_bus_watch_name*). 0 holds nothing.
 template <void (*ARelease)(guint)>
 class TGioId {
  public:
@@ -34,7 +34,6 @@ class TGioId {
   guint FId;
 };
 
-using TOwnedBusName = TGioId<&g_bus_unown_name>;
 using TBusNameWatch = TGioId<&g_bus_unwatch_name>;
 
 // An object exported on a connection (g_dbus_connection_register_object); 0 holds nothing.

@@ -130,7 +130,7 @@ int Serve(const char* ALogFile) {
 
   server.Loop = g_main_loop_new(nullptr, FALSE);
   // The name is taken last, so that whoever sees it owned finds the object and the subscription.
-  const mon::lnx::TOwnedBusName name(g_bus_own_name_on_connection(
+  const mon::lnx::TGioId<&g_bus_unown_name> name(g_bus_own_name_on_connection(
       connection.get(), mon::lnx::kConfigBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE, nullptr,
       [](GDBusConnection*, const gchar*, gpointer AData) {
         auto& lostServer = *static_cast<TServer*>(AData);

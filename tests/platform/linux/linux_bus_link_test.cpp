@@ -328,6 +328,26 @@ TEST_F(TLinuxBusLinkTest, ABusThatGoesEndsOnlyTheLink) {
   ASSERT_TRUE(RunUntil([&] { return monitor.Events.Messages.size() == 1; }));
 }
 
+TEST_F(TLinuxBusLinkTest, ABusThatStopsAnsweringHoldsUpNeitherTheLinkNorItsEnd) {
+  auto monitor = std::make_unique<TMonitorSide>(Loop);
+  TPeer config(Bus.Address());
+  config.OwnConfigName();
+  ASSERT_TRUE(RunUntil([&] { return monitor->Link.OwnsMonitorName() && monitor->Config() != 0; }));
+  const TWindowHandle handle = monitor->Config();
+
+  Bus.Pause();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(monitor->Desktop.PostToWindow(handle, 7042, 42, 0));
+  EXPECT_TRUE(monitor->Desktop.SendToWindow(handle, 7040, 1, 0, 1000));
+  monitor->Desktop.ShowAndForeground(handle);
+  monitor->Desktop.ShellOpen(u"/x/KORVALDZ314.EXE", u"", 0, TShowCommand::Show);
+  EXPECT_TRUE(monitor->Desktop.PostToWindow(handle, 7036, 0, 0));
+  monitor.reset();
+  // The end waits a quarter of a second for the queue at most, and never for an answer.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  Bus.Resume();
+}
+
 TEST_F(TLinuxBusLinkTest, WithoutABusTheMonitorRunsWithoutTheLink) {
   // No address, no bus in the runtime folder, no display to start one for.
   ::unsetenv("DBUS_SESSION_BUS_ADDRESS");

@@ -110,6 +110,7 @@ void TPrivateSessionBus::Stop() {
   if (FPid <= 0) {
     return;
   }
+  ::kill(FPid, SIGCONT);  // a paused daemon could not end
   ::kill(FPid, SIGTERM);
   const auto deadline = std::chrono::steady_clock::now() + kDaemonTimeout;
   int status = 0;
@@ -122,6 +123,18 @@ void TPrivateSessionBus::Stop() {
     std::this_thread::sleep_for(kPollInterval);
   }
   FPid = -1;
+}
+
+void TPrivateSessionBus::Pause() {
+  if (FPid > 0) {
+    ::kill(FPid, SIGSTOP);
+  }
+}
+
+void TPrivateSessionBus::Resume() {
+  if (FPid > 0) {
+    ::kill(FPid, SIGCONT);
+  }
 }
 
 }  // namespace mon::testing

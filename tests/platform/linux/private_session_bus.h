@@ -24,6 +24,9 @@ class TPrivateSessionBus {
   bool Start();
   // Ends the daemon (SIGTERM, after 10 s SIGKILL) and waits for it.
   void Stop();
+  // Stops and continues the daemon's process: a bus that takes messages but passes none on.
+  void Pause();
+  void Resume();
 
   // The address for DBUS_SESSION_BUS_ADDRESS; empty before Start.
   const std::string& Address() const { return FAddress; }
