@@ -4,8 +4,8 @@
 # (report_latency), start-up to the opened mouse without the designed arrival delay, and at rest
 # (mouse open, sound server connected) the wake-ups per second of the whole process and its
 # resident and private memory, beside a bare GLib main loop (least_loop) over the same seconds.
-# Runs the monitor in an umockdev testbed with the simulated mouse and a private PulseAudio
-# server, in fresh XDG folders.
+# Runs the monitor in an umockdev testbed with the simulated mouse, a private PulseAudio server
+# and a private session bus, in fresh XDG folders.
 # Usage: tools/measure_linux_figures.sh [BUILD_DIR] [IDLE_SECONDS] [STARTS]
 set -euo pipefail
 build=$(realpath "${1:-build/native}")
@@ -28,6 +28,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# A private session bus, so that the monitor runs with its link to a configuration program.
+bus_address=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
+  2>/dev/null | head -n 2 | tr '\n' ' ')
+read -r DBUS_SESSION_BUS_ADDRESS bus_pid <<<"$bus_address"
+export DBUS_SESSION_BUS_ADDRESS
+pids+=("$bus_pid")
 
 pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-native-protocol-unix \
   --load="module-null-sink sink_name=spk" --load="module-null-source source_name=mic" \
@@ -70,26 +77,37 @@ echo "== at rest for ${idle_seconds} s: the monitor (mouse open, sound server co
 "$build/tools/least_loop" &
 least=$!
 pids+=($least)
-sleep 2
-switches() {  # context switches of every thread of the process: each is a wake-up or a preemption
-  cat /proc/"$1"/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }'
+# Settled first: GLib's thread pool lets an idle thread go 15 s after its last task.
+sleep 20
+# Context switches of every thread of the process, one line each ("TID COUNT"): each switch is a
+# wake-up or a preemption. A thread that comes or goes in the window counts as one wake-up.
+thread_switches() {
+  for status in /proc/"$1"/task/*/status; do
+    awk -v tid="$(basename "$(dirname "$status")")" \
+      '/ctxt_switches/ { s += $2 } END { print tid, s }' "$status" 2>/dev/null
+  done
+}
+switches_between() {  # BEFORE AFTER: the wake-ups between two samples of thread_switches
+  awk 'NR == FNR { before[$1] = $2; next }
+       { if ($1 in before) { n += $2 - before[$1]; delete before[$1] } else { n += 1 } }
+       END { for (t in before) n += 1; print n + 0 }' <(echo "$1") <(echo "$2")
 }
 memory() {  # resident and private KiB
   awk '/^Rss:/ { r = $2 } /^Private_(Clean|Dirty):/ { p += $2 } END { print r, p }' \
     "/proc/$1/smaps_rollup"
 }
-monitor_before=$(switches "$monitor")
-least_before=$(switches "$least")
+monitor_before=$(thread_switches "$monitor")
+least_before=$(thread_switches "$least")
 sleep "$idle_seconds"
-monitor_after=$(switches "$monitor")
-least_after=$(switches "$least")
+monitor_wakeups=$(switches_between "$monitor_before" "$(thread_switches "$monitor")")
+least_wakeups=$(switches_between "$least_before" "$(thread_switches "$least")")
 read -r monitor_rss monitor_private < <(memory "$monitor")
 read -r least_rss least_private < <(memory "$least")
 threads=$(ls "/proc/$monitor/task" | wc -l)
 printf '%-12s %16s %12s %14s\n' process "wake-ups/s" "RSS KiB" "private KiB"
-awk -v s="$idle_seconds" -v a="$((monitor_after - monitor_before))" -v r="$monitor_rss" \
+awk -v s="$idle_seconds" -v a="$monitor_wakeups" -v r="$monitor_rss" \
   -v p="$monitor_private" 'BEGIN { printf "%-12s %16.2f %12d %14d\n", "monitor", a / s, r, p }'
-awk -v s="$idle_seconds" -v a="$((least_after - least_before))" -v r="$least_rss" \
+awk -v s="$idle_seconds" -v a="$least_wakeups" -v r="$least_rss" \
   -v p="$least_private" 'BEGIN { printf "%-12s %16.2f %12d %14d\n", "least_loop", a / s, r, p }'
 awk -v a="$monitor_rss" -v b="$least_rss" -v c="$monitor_private" -v d="$least_private" \
   'BEGIN { printf "ratio monitor / least_loop: RSS %.2f, private %.2f\n", a / b, c / d }'
