@@ -149,8 +149,10 @@ void TLinuxDesktop::SettingsChanged() {
 }
 
 void TLinuxDesktop::QuitAsked() {
-  // From the loop, after the caller has had its answer; several calls end the program once.
-  if (FQuitAskedSource == 0) {
+  // From the loop, after the caller has had its answer. The program ends once: a later call,
+  // however late it comes, finds it on its way out already.
+  if (!FQuitAsked) {
+    FQuitAsked = true;
     FQuitAskedSource = g_idle_add(&TLinuxDesktop::OnQuitAsked, this);
   }
 }

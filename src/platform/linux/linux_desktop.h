@@ -68,6 +68,7 @@ class TLinuxDesktop final : public TDesktop, private TBusLinkCalls {
   TLinuxMessageLoop& FLoop;
   TLinuxBusLink& FLink;
   unsigned FQuitAskedSource = 0;              // an idle source while a Quit call waits for the loop
+  bool FQuitAsked = false;                    // a Quit call came: the program is on its way out
   std::vector<TLinuxAppWindow*> FAppWindows;  // the live ones, in creation order
   std::map<std::u16string, std::uint32_t> FRegisteredMessages;
   std::vector<unsigned> FSignalSources;
