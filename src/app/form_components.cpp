@@ -65,11 +65,14 @@ void TPopupMenu::Popup(TTrayIcon& ATray) {
     items.push_back({Item(i)->Caption(), Item(i)->Visible});
   }
   const auto chosen = ATray.ShowPopupMenu(items);
-  if (!chosen || *chosen >= items.size()) {
-    return;
+  if (chosen) {
+    RunItem(*chosen);
   }
-  TMenuItem* item = Item(*chosen);
-  if (item->Visible && item->OnClick) {
+}
+
+void TPopupMenu::RunItem(std::size_t AIndex) {
+  TMenuItem* item = Item(AIndex);
+  if (item != nullptr && item->Visible && item->OnClick) {
     item->OnClick(*item);
   }
 }
@@ -94,6 +97,12 @@ void TTrayIconComponent::TrayClicked() {
 void TTrayIconComponent::TrayMenuRequested() {
   if (PopupMenu != nullptr) {
     PopupMenu->Popup(*FIcon);
+  }
+}
+
+void TTrayIconComponent::TrayMenuItemChosen(std::size_t AIndex) {
+  if (PopupMenu != nullptr) {
+    PopupMenu->RunItem(AIndex);
   }
 }
 

@@ -55,6 +55,8 @@ class TPopupMenu : public TComponent {
   std::size_t ItemCount() const;
   // Shows the menu through ATray and runs the chosen item's OnClick.
   void Popup(TTrayIcon& ATray);
+  // Runs the OnClick of item AIndex when there is such an item and it is visible.
+  void RunItem(std::size_t AIndex);
 };
 
 // The notification-area icon: a left click raises OnClick, a right click opens PopupMenu.
@@ -79,6 +81,7 @@ class TTrayIconComponent : public TComponent, public TTrayIconEvents {
 
   void TrayClicked() override;
   void TrayMenuRequested() override;
+  void TrayMenuItemChosen(std::size_t AIndex) override;
 
  private:
   std::unique_ptr<TTrayIcon> FIcon;

@@ -91,8 +91,13 @@ class TTrayIconEvents {
  public:
   virtual ~TTrayIconEvents() = default;
   virtual void TrayClicked() = 0;
-  // A right click: the owner shows its popup menu.
+  // A right click: the owner shows its popup menu. An icon whose menu the desktop's shell shows
+  // (Linux) asks for it when the icon is made and whenever its hint changes, to keep the menu up
+  // to date: its ShowPopupMenu then takes the items and returns nullopt at once.
   virtual void TrayMenuRequested() = 0;
+  // An item of such a menu was chosen, later, from the loop: AIndex counts the items
+  // ShowPopupMenu was last given. Windows' menu answers ShowPopupMenu itself and never calls this.
+  virtual void TrayMenuItemChosen(std::size_t /*AIndex*/) {}
 };
 
 // Which of the program's own icons the tray shows when it has no icon file.
@@ -126,7 +131,9 @@ class TTrayIcon {
   virtual void Show() = 0;
   virtual void Hide() = 0;
   virtual bool IsShown() const = 0;
-  // Shows the menu at the pointer and returns the index of the chosen item, or nullopt.
+  // Shows the menu at the pointer and returns the index of the chosen item, or nullopt. An icon
+  // whose menu the shell shows keeps AItems as its menu and returns nullopt (see
+  // TTrayIconEvents::TrayMenuRequested).
   virtual std::optional<std::size_t> ShowPopupMenu(const std::vector<TPopupMenuItem>& AItems) = 0;
 };
 

@@ -69,6 +69,30 @@ TEST_F(FormComponentsTest, RightClickShowsVisibleItemsAndRunsTheChosenOne) {
   EXPECT_EQ(exits, 1);
 }
 
+// A shell that shows the menu itself reports the chosen index later: it runs the same item, and
+// a hidden or unknown index runs nothing.
+TEST_F(FormComponentsTest, ItemChosenFromTheShellsMenuRunsThatItem) {
+  TTrayIconComponent tray(&FForm, FDesktop, FWindow);
+  TPopupMenu menu(&FForm);
+  TMenuItem config(&menu), about(&menu), exitItem(&menu);
+  about.Visible = false;
+  int configs = 0;
+  int abouts = 0;
+  int exits = 0;
+  config.OnClick = [&](TComponent&) { ++configs; };
+  about.OnClick = [&](TComponent&) { ++abouts; };
+  exitItem.OnClick = [&](TComponent&) { ++exits; };
+
+  FDesktop.LastTrayIcon->Events.TrayMenuItemChosen(0);  // no menu yet: nothing
+  tray.PopupMenu = &menu;
+  FDesktop.LastTrayIcon->Events.TrayMenuItemChosen(2);
+  FDesktop.LastTrayIcon->Events.TrayMenuItemChosen(1);
+  FDesktop.LastTrayIcon->Events.TrayMenuItemChosen(3);
+  EXPECT_EQ(configs, 0);
+  EXPECT_EQ(abouts, 0);
+  EXPECT_EQ(exits, 1);
+}
+
 TEST_F(FormComponentsTest, LeftClickRaisesOnClick) {
   TTrayIconComponent tray(&FForm, FDesktop, FWindow);
   int clicks = 0;

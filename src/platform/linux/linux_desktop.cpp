@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "framework/application.h"
+#include "platform/linux/linux_tray_icon.h"
 #include "platform/posix/posix_platform.h"
 
 namespace mon::lnx {
@@ -75,7 +76,10 @@ std::unique_ptr<TAppWindow> TLinuxDesktop::CreateAppWindow(const TAppWindowOptio
   return std::make_unique<TTrackedAppWindow>(*this, AOptions, AEvents);
 }
 
-std::unique_ptr<TTrayIcon> TLinuxDesktop::CreateTrayIcon(TAppWindow&, TTrayIconEvents&) {
+std::unique_ptr<TTrayIcon> TLinuxDesktop::CreateTrayIcon(TAppWindow&, TTrayIconEvents& AEvents) {
+  if (std::unique_ptr<TLinuxTrayIcon> icon = TLinuxTrayIcon::CreateIfDesktop(AEvents)) {
+    return icon;
+  }
   return std::make_unique<posix::TPosixTrayIcon>();
 }
 

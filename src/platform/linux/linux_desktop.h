@@ -1,8 +1,9 @@
-// The desktop of the headless Linux monitor: its application window on the GLib loop, the loop
-// itself, and the end asked for by the system (SIGTERM, SIGINT) or over the bus (Quit), which
-// takes the program's own way out (TAppWindowEvents::QuitRequested), as the Exit command does.
-// It has no notification area: the icon is never shown. The only other program's window it
-// talks to is the configuration program's, over the session bus (linux_bus_link.h): the
+// The desktop of the Linux monitor: its application window on the GLib loop, the loop itself,
+// and the end asked for by the system (SIGTERM, SIGINT) or over the bus (Quit), which takes the
+// program's own way out (TAppWindowEvents::QuitRequested), as the Exit command does. With a
+// display the notification-area icon is a StatusNotifierItem with desktop notifications
+// (linux_tray_icon.h); without one (headless) the icon is never shown. The only other program's
+// window it talks to is the configuration program's, over the session bus (linux_bus_link.h): the
 // messages of the two programs' table become the link's signals and calls, and the link's
 // incoming calls become messages posted to the application windows.
 #pragma once
@@ -42,6 +43,8 @@ class TLinuxDesktop final : public TDesktop, private TBusLinkCalls {
                     std::intptr_t ALParam, std::uint32_t ATimeoutMs) override;
   // The configuration program is asked to show its window; no answer is awaited.
   void ShowAndForeground(TWindowHandle AWindow) override;
+  // False: there is no portable signal for a full-screen program or a presentation (the
+  // notification server itself holds notices back in do-not-disturb modes).
   bool UserIsBusy() override { return false; }
   // Numbers of this process only (at or above 0xC000, one per name): there is no system-wide
   // table of message names.
