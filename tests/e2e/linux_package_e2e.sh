@@ -100,10 +100,15 @@ expected_files() {
 /usr/share/doc/korvaldz314mon/changelog.gz 644
 /usr/share/doc/korvaldz314mon/copyright 644
 /usr/share/icons/hicolor/16x16/apps/korvaldz314mon.png 644
+/usr/share/icons/hicolor/16x16/apps/korvaldz314mon-muted.png 644
 /usr/share/icons/hicolor/24x24/apps/korvaldz314mon.png 644
+/usr/share/icons/hicolor/24x24/apps/korvaldz314mon-muted.png 644
 /usr/share/icons/hicolor/32x32/apps/korvaldz314mon.png 644
+/usr/share/icons/hicolor/32x32/apps/korvaldz314mon-muted.png 644
 /usr/share/icons/hicolor/48x48/apps/korvaldz314mon.png 644
+/usr/share/icons/hicolor/48x48/apps/korvaldz314mon-muted.png 644
 /usr/share/icons/hicolor/64x64/apps/korvaldz314mon.png 644
+/usr/share/icons/hicolor/64x64/apps/korvaldz314mon-muted.png 644
 /usr/share/man/man1/korvaldz314mon.1.gz 644
 EOF
 }
@@ -112,7 +117,7 @@ installed_files() {
     if [ -f "$root$path" ]; then echo "$path $(stat -c %a "$root$path")"; fi
   done | sort
 }
-check "exactly the expected files, each with its mode" diff <(expected_files) <(installed_files)
+check "exactly the expected files, each with its mode" diff <(expected_files | sort) <(installed_files)
 directories_not_755() {
   dpkg-query --admindir="$admin" -L korvaldz314mon | while read -r path; do
     if [ -d "$root$path" ] && [ "$(stat -c %a "$root$path")" != 755 ]; then echo "$path"; fi
@@ -154,10 +159,15 @@ for line in Type=Application Exec=korvaldz314mon Icon=korvaldz314mon NoDisplay=t
   check "the entry says $line" grep -qx "$line" "$desktop"
 done
 for size in 16 24 32 48 64; do
-  png=$root/usr/share/icons/hicolor/${size}x$size/apps/korvaldz314mon.png
-  check "the ${size}x$size icon is a $size x $size RGBA PNG" \
-    grep -q "PNG image data, $size x $size, 8-bit/color RGBA" <(file -b "$png")
+  for name in korvaldz314mon korvaldz314mon-muted; do
+    png=$root/usr/share/icons/hicolor/${size}x$size/apps/$name.png
+    check "the ${size}x$size icon $name is a $size x $size RGBA PNG" \
+      grep -q "PNG image data, $size x $size, 8-bit/color RGBA" <(file -b "$png")
+  done
 done
+check "the muted icon is not the plain one" \
+  eval '! cmp -s "$root/usr/share/icons/hicolor/32x32/apps/korvaldz314mon.png" \
+    "$root/usr/share/icons/hicolor/32x32/apps/korvaldz314mon-muted.png"'
 
 say "the udev rule and its helper"
 rule=$root/usr/lib/udev/rules.d/70-korvaldz314mon.rules
