@@ -19,6 +19,8 @@ arrival_delay_ms=3000
 work=$(mktemp -d /tmp/mon-linux-figures.XXXXXX)
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run HOME=$work/home
 export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
+# Headless: a display of the caller's would give the monitor a tray item there.
+unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME" "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 pids=()

@@ -24,6 +24,8 @@ export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
 # No session bus: the monitor runs without its link to the configuration program
 # (linux_bus_e2e.sh runs it with one).
 unset DBUS_SESSION_BUS_ADDRESS
+# Headless: a display of the caller's would give the monitor a tray item there.
+unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME" "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 store=$XDG_CONFIG_HOME/KORVALDZ314/registry.sqlite3

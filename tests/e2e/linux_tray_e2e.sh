@@ -11,7 +11,8 @@
 # 打开配置 show the configuration program; with English stored, SettingsChanged() turns the menu into Config /
 # Exit. Second run, the mute key bound: a press mutes, shows the muted icon and one notice, the
 # next press unmutes, the plain icon and a notice that replaces the first; Exit from the menu
-# ends the monitor with 0 after Exiting was sent.
+# ends the monitor with 0 after Exiting was sent. Third run, without a display: no item, the
+# bus link as before.
 #
 # Usage: linux_tray_e2e.sh MONITOR_DIR COMPANIONS_DIR
 set -u
@@ -61,6 +62,7 @@ Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 3>"$work/display" 2>"$work/
 pids+=($!)
 check "the private display runs" until_true 20 test -s "$work/display"
 export DISPLAY=:$(head -n 1 "$work/display")
+unset WAYLAND_DISPLAY  # GTK would take the caller's Wayland display before ours
 
 # The private sound server, with a null source as the default microphone.
 pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-native-protocol-unix \
@@ -198,6 +200,19 @@ check "  ... after Exiting was sent to the configuration program" \
   logged "msg=7036 wParam=0 lParam=0"
 feed quit >/dev/null
 wait "$FEED_PID" 2>/dev/null
+
+# --- third run: no display -------------------------------------------------------------------
+say "the monitor starts without a display (on the same bus)"
+env -u DISPLAY "$monitor" 2>>"$work/monitor.err" &
+headless_pid=$!
+pids+=("$headless_pid")
+check "it owns its name on the bus" until_true 20 owned example.korvaldz.KORVALDZ314MON
+sleep 1
+check "  ... and puts up no tray item" registrations_are 2
+"$standin" --quit
+check "  ... and Quit still ends it" until_true 10 ended "$headless_pid"
+wait "$headless_pid"
+check "  ... with exit code 0" test $? -eq 0
 
 if [ "$failures" -ne 0 ]; then
   echo "the monitor's standard error:"
