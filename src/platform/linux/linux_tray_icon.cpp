@@ -58,10 +58,8 @@ TLinuxTrayIcon::~TLinuxTrayIcon() {
   if (FChoiceSource != 0) {
     g_source_remove(FChoiceSource);
   }
-  if (FNotice) {
-    // A notice still shown stays with the server until it times out; ours is let go.
-    FNotice.reset();
-  }
+  // A notice still shown stays with the server until it times out.
+  FNotice.reset();
   if (FNotifyReady) {
     notify_uninit();
   }
