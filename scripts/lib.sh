@@ -21,12 +21,12 @@ mon_require_packages() {
 # Packages of the Linux-native monitor and its tests: GLib's main loop, udev and hidraw (tested in
 # an umockdev testbed), PulseAudio's client library and a private server, SQLite for the settings,
 # a session bus daemon and dbus-send for the link to the configuration program; the tray item
-# (libayatana-appindicator3, on GTK) and its notices (libnotify), tested under Xvfb with a test
+# (libayatana-appindicator3, on GTK) and its notices (GDBus), tested under Xvfb with a test
 # shell in the system Python (python3-gi); its Debian package (CPack with dpkg-shlibdeps) and the
 # package's checks.
 MON_LINUX_PACKAGES=(libglib2.0-dev libudev-dev umockdev libumockdev-dev libpulse-dev pulseaudio
   pulseaudio-utils libsqlite3-dev dbus-daemon dbus-bin dpkg-dev file lintian desktop-file-utils
-  libayatana-appindicator3-dev libnotify-dev xvfb xauth python3-gi gir1.2-glib-2.0)
+  libayatana-appindicator3-dev xvfb xauth python3-gi gir1.2-glib-2.0)
 # Packages of the native build and its tests (the Linux monitor among them).
 MON_NATIVE_PACKAGES=(cmake ninja-build ccache g++ googletest libbenchmark-dev libpng-dev pkg-config
   python3 "${MON_LINUX_PACKAGES[@]}")

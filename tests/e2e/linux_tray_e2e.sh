@@ -8,11 +8,12 @@
 # First run (the language as stored at first start, Chinese): the item registers with id
 # korvaldz314mon, the title and the icon; the menu reads 打开配置 / 退出软件; Activate is not
 # answered (the library has no such method), SecondaryActivate (the middle click) and the menu's
-# 打开配置 show the configuration program; with English stored, SettingsChanged() turns the menu into Config /
-# Exit. Second run, the mute key bound: a press mutes, shows the muted icon and one notice, the
-# next press unmutes, the plain icon and a notice that replaces the first; Exit from the menu
-# ends the monitor with 0 after Exiting was sent. Third run, without a display: no item, the
-# bus link as before.
+# 打开配置 show the configuration program; with English stored, SettingsChanged() turns the menu
+# into Config / Exit. Second run, the mute key bound: a press mutes, shows the muted icon and one notice; the
+# next press, while the notification server is stopped, unmutes and shows the plain icon, and a
+# profile report is handled at once; the server, going on, gets the waiting notices (microphone
+# on, profile 4), each replacing the one before; Exit from the menu ends the monitor with 0
+# after Exiting was sent. Third run, without a display: no item, the bus link as before.
 #
 # Usage: linux_tray_e2e.sh MONITOR_DIR COMPANIONS_DIR
 set -u
@@ -73,6 +74,16 @@ server_answers() { pactl info >/dev/null 2>&1; }
 check "the private sound server runs" until_true 20 server_answers
 pactl set-default-source mic >/dev/null
 source_muted() { pactl get-source-mute @DEFAULT_SOURCE@ | grep -q "Mute: yes"; }
+source_unmuted() { pactl get-source-mute @DEFAULT_SOURCE@ | grep -q "Mute: no"; }
+store=$XDG_CONFIG_HOME/KORVALDZ314/registry.sqlite3
+profile_id_is() {
+  [ "$(/usr/bin/python3 - "$store" <<'PY' 2>/dev/null
+import sqlite3, sys
+with sqlite3.connect(f"file:{sys.argv[1]}?mode=ro", uri=True, timeout=5) as db:
+    print(*db.execute("select hex(data) from registry_values where name = 'ProfileID'").fetchone())
+PY
+)" = "$(printf '%02X000000' "$1")" ]
+}
 
 owned() {
   dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
@@ -83,7 +94,8 @@ logged() { grep -qxF "$1" "$log"; }
 # The shell's side: the last registered item (its sender and path) and what it shows.
 : >"$shell_log"
 shell serve "$shell_log" 2>>"$work/shell.err" &
-pids+=($!)
+shell_pid=$!
+pids+=("$shell_pid")
 check "the test shell owns the tray watcher's name" until_true 10 owned org.kde.StatusNotifierWatcher
 check "  ... and the notification server's" owned org.freedesktop.Notifications
 item_registrations() { grep -c '^registered ' "$shell_log"; }
@@ -184,13 +196,26 @@ check "  ... a new one, from KORVALDZ314 with the icon, saying muted" \
   "replaces=0 app=KORVALDZ314 icon=korvaldz314mon summary=Microphone muted body="
 first_id=$(echo "$first_notice" | cut -d' ' -f2)
 
-say "the mouse reports: key 5 pressed, released"
+say "the notification server stops answering (SIGSTOP); the mouse reports: key 5 pressed, released"
+kill -STOP "$shell_pid"
 press_key5
+check "the press unmutes the default source" until_true 10 source_unmuted
 check "the icon turns to the plain one" until_true 10 item_shows "IconName=korvaldz314mon"
-check "a second notice is sent" until_true 10 notice_count_is 2
-check "  ... which replaces the first and says on" \
-  test "$(notices | tail -n 1)" = \
+say "the mouse reports: profile 4 selected (08 01 03)"
+started=$SECONDS
+feed 'report 08 01 03 00 00 00 00 00' >/dev/null
+check "the next report is handled while the notice waits for the server" \
+  until_true 5 profile_id_is 3
+check "  ... within 5 s (a waiting notice would hold it 25 s)" test $((SECONDS - started)) -lt 5
+say "the notification server answers again (SIGCONT)"
+kill -CONT "$shell_pid"
+check "the notices waiting are sent, one after the other" until_true 10 notice_count_is 3
+check "  ... the microphone's, which replaces the first and says on" \
+  test "$(notices | sed -n 2p)" = \
   "notify $first_id replaces=$first_id app=KORVALDZ314 icon=korvaldz314mon summary=Microphone on body="
+check "  ... then the profile's, which replaces it" \
+  test "$(notices | sed -n 3p)" = \
+  "notify $first_id replaces=$first_id app=KORVALDZ314 icon=korvaldz314mon summary=PROFILE 4 body="
 
 say "the shell clicks Exit in the item's menu"
 # The monitor may end before its answer to the click leaves: the answer is not checked.

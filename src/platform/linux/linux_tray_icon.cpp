@@ -48,20 +48,15 @@ TLinuxTrayIcon::TLinuxTrayIcon(TTrayIconEvents& AEvents)
     : FEvents(AEvents),
       FIndicator(
           app_indicator_new(kTrayItemId, kTrayIconName, APP_INDICATOR_CATEGORY_APPLICATION_STATUS)),
-      FMenu(GTK_WIDGET(g_object_ref_sink(gtk_menu_new()))) {
+      FMenu(GTK_WIDGET(g_object_ref_sink(gtk_menu_new()))),
+      FNotices(kNoticeAppName, kTrayIconName) {
   app_indicator_set_menu(FIndicator.get(), GTK_MENU(FMenu.get()));
   app_indicator_set_status(FIndicator.get(), APP_INDICATOR_STATUS_PASSIVE);
-  FNotifyReady = notify_init(kNoticeAppName) != FALSE;
 }
 
 TLinuxTrayIcon::~TLinuxTrayIcon() {
   if (FChoiceSource != 0) {
     g_source_remove(FChoiceSource);
-  }
-  // A notice still shown stays with the server until it times out.
-  FNotice.reset();
-  if (FNotifyReady) {
-    notify_uninit();
   }
   // The item leaves the bus first, then the menu it showed goes.
   FIndicator.reset();
@@ -108,26 +103,13 @@ void TLinuxTrayIcon::Hide() {
 }
 
 void TLinuxTrayIcon::ShowNotice(const std::u16string& ATitle, const std::u16string& AText) {
-  if (!FShown || !FNotifyReady || (ATitle.empty() && AText.empty())) {
+  if (!FShown) {
     return;
   }
-  const std::string summary = Utf16ToUtf8(ATitle.empty() ? AText : ATitle);
-  const std::string body = ATitle.empty() ? std::string() : Utf16ToUtf8(AText);
-  if (!FNotice) {
-    FNotice.reset(notify_notification_new(summary.c_str(), body.c_str(), kTrayIconName));
-    notify_notification_set_hint(FNotice.get(), "suppress-sound", g_variant_new_boolean(TRUE));
+  if (ATitle.empty()) {
+    FNotices.Show(Utf16ToUtf8(AText), std::string());
   } else {
-    // The same notification again: the server replaces the one it may still show.
-    notify_notification_update(FNotice.get(), summary.c_str(), body.c_str(), kTrayIconName);
-  }
-  GError* error = nullptr;
-  if (!notify_notification_show(FNotice.get(), &error)) {
-    if (!FNoticeFailureTold) {
-      g_printerr("korvaldz314mon: no desktop notification: %s\n",
-                 error != nullptr ? error->message : "unknown error");
-      FNoticeFailureTold = true;
-    }
-    g_clear_error(&error);
+    FNotices.Show(Utf16ToUtf8(ATitle), Utf16ToUtf8(AText));
   }
 }
 

@@ -1,5 +1,5 @@
 // The Linux monitor's notification-area icon: a StatusNotifierItem on the session bus, made
-// through libayatana-appindicator3, and its notices as desktop notifications through libnotify.
+// through libayatana-appindicator3, and its notices as desktop notifications (linux_notices.h).
 //
 // A StatusNotifierItem's menu belongs to the item and the desktop's shell shows it, so the menu
 // cannot wait for a right click as on Windows: the icon asks its events for the menu
@@ -17,7 +17,6 @@
 
 #include <gtk/gtk.h>
 #include <libayatana-appindicator/app-indicator.h>
-#include <libnotify/notify.h>
 
 #include <cstddef>
 #include <memory>
@@ -27,6 +26,7 @@
 
 #include "platform/desktop.h"
 #include "platform/linux/linux_gio_handles.h"
+#include "platform/linux/linux_notices.h"
 
 namespace mon::lnx {
 
@@ -56,8 +56,8 @@ class TLinuxTrayIcon final : public TTrayIcon {
   // The first line is the item's title (the program's name, which shells show as the tooltip);
   // the lines after it (the microphone's state) describe the icon (IconAccessibleDesc).
   void SetHint(const std::u16string& AHint) override;
-  // One notification, replaced by the next (libnotify keeps its id). Without a title the text
-  // is the summary, as servers require one.
+  // One notification, replaced by the next. Without a title the text is the summary, as servers
+  // require one.
   void ShowNotice(const std::u16string& ATitle, const std::u16string& AText) override;
   void Show() override;
   void Hide() override;
@@ -80,9 +80,7 @@ class TLinuxTrayIcon final : public TTrayIcon {
   const char* FIconName = kTrayIconName;
   std::string FIconDescription;
   bool FShown = false;
-  bool FNotifyReady = false;  // notify_init succeeded; notify_uninit when the icon goes
-  TGObjectPtr<NotifyNotification> FNotice;
-  bool FNoticeFailureTold = false;  // a server that refuses notices is reported once
+  TLinuxNotices FNotices;
   // Chosen menu items (indices) waiting for the loop, and the idle source that delivers them.
   std::vector<std::size_t> FChoices;
   guint FChoiceSource = 0;
