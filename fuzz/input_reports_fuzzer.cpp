@@ -56,10 +56,11 @@ std::optional<int> MuteKeyOf(std::uint8_t AByte) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASize) {
   TInputReader input({AData, ASize});
   const std::uint8_t flags = input.Byte();
-  TMonitorOnFakes world({.ConfigProgramRuns = (flags & kFlagConfigProgramRuns) != 0,
-                         .UserBusy = (flags & kFlagUserBusy) != 0,
-                         .MicrophonePresent = (flags & kFlagNoMicrophone) == 0,
-                         .MuteKey = MuteKeyOf(input.Byte())});
+  TMonitorOnFakes& world = mon::fuzzing::StartedMonitor(
+      {.Kind = {.ConfigProgramRuns = (flags & kFlagConfigProgramRuns) != 0,
+                .UserBusy = (flags & kFlagUserBusy) != 0,
+                .MicrophonePresent = (flags & kFlagNoMicrophone) == 0},
+       .MuteKey = MuteKeyOf(input.Byte())});
   if (flags & kFlagProfileKeyRemoved) {
     // Removed behind the monitor's back, as another program may.
     world.Platform.Registry.DeleteKey(mon::kRegistryCurrentUser, world.ProfileKeyPath());
@@ -75,5 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
   }
 
   Require(RegistryButProfileId(world) == registryAtStart);
+  world.EndInput();
   return 0;
 }

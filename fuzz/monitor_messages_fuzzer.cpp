@@ -129,10 +129,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
   const std::uint8_t flags = input.Byte();
   const std::optional<int> muteKey = MuteKeyOf(input.Byte());
   const std::uint8_t finalProfile = input.Byte() % kProfileCount;
-  TMonitorOnFakes world({.ConfigProgramRuns = (flags & kFlagConfigProgramRuns) != 0,
-                         .UserBusy = (flags & kFlagUserBusy) != 0,
-                         .MicrophonePresent = (flags & kFlagNoMicrophone) == 0,
-                         .MuteKey = muteKey});
+  TMonitorOnFakes& world = mon::fuzzing::StartedMonitor(
+      {.Kind = {.ConfigProgramRuns = (flags & kFlagConfigProgramRuns) != 0,
+                .UserBusy = (flags & kFlagUserBusy) != 0,
+                .MicrophonePresent = (flags & kFlagNoMicrophone) == 0},
+       .MuteKey = muteKey});
   const auto registryAtStart = RegistryButProfileId(world);
 
   for (int i = 0; i < kMaxMessages && !input.AtEnd(); ++i) {
@@ -162,5 +163,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
   }
 
   Require(RegistryButProfileId(world) == registryAtStart);
+  world.EndInput();
   return 0;
 }

@@ -132,6 +132,7 @@ void Prepare(TFakePlatform& APlatform, std::uint8_t AFlags) {
 struct TReference {
   std::u16string KeyPath;
   std::array<std::u16string, kRegistrySlotCount> ValueNames;
+  std::array<std::u16string, kRegistrySlotCount> FoldedValueNames;  // as the registry keeps them
   TBytes Group;
   TBytes AllSettings;
   std::array<TBytes, kGames> Games;
@@ -152,6 +153,12 @@ const TReference& Reference() {
     for (int i = 0; i < kGames; ++i) {
       made.Games[i] = Copy(ImageOf(*dm->ProfileStore(i)));
       made.ValueNames[kFirstGameSlot + i] = dm->ProfileStore(i)->FileName();
+    }
+    for (int slot = 0; slot < kRegistrySlotCount; ++slot) {
+      made.FoldedValueNames[slot] = mon::FoldCase(made.ValueNames[slot]);
+      for (int other = 0; other < slot; ++other) {
+        Require(made.FoldedValueNames[other] != made.FoldedValueNames[slot]);
+      }
     }
     return made;
   }();
@@ -282,13 +289,18 @@ std::optional<TMemoryRegistry::TValue> StoredValue(TFakePlatform& APlatform,
 
 TSnapshot Snapshot(TFakePlatform& APlatform) {
   TSnapshot snapshot;
+  // The key's values read once (a snapshot is taken several times an input); each slot's name
+  // is its own (Reference), so every value moves to one slot at most.
+  auto values = APlatform.Registry.Values(mon::kRegistryCurrentUser, Reference().KeyPath);
   for (int slot = 0; slot < kRegistrySlotCount; ++slot) {
-    snapshot.Values[slot] = StoredValue(APlatform, Reference().ValueNames[slot]);
+    const auto found = values.find(Reference().FoldedValueNames[slot]);
+    if (found != values.end()) {
+      snapshot.Values[slot] = std::move(found->second);
+    }
   }
-  snapshot.ValueCount =
-      APlatform.Registry.ValueCount(mon::kRegistryCurrentUser, Reference().KeyPath);
+  snapshot.ValueCount = values.size();
   for (const auto& key : APlatform.Files.FileKeys()) {
-    snapshot.Files[key] = *APlatform.Files.FileBytes(key);
+    snapshot.Files[key] = std::move(*APlatform.Files.FileBytes(key));
   }
   return snapshot;
 }

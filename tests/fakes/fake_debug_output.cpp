@@ -12,4 +12,9 @@ std::vector<std::u16string> TRecordingDebugOutput::Lines() const {
   return FLines;
 }
 
+void TRecordingDebugOutput::Clear() {
+  std::lock_guard lock(FLock);
+  FLines.clear();
+}
+
 }  // namespace mon::testing

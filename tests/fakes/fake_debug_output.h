@@ -13,6 +13,7 @@ class TRecordingDebugOutput final : public TDebugOutput {
  public:
   void Write(const std::u16string& AText) override;
   std::vector<std::u16string> Lines() const;
+  void Clear();
 
  private:
   mutable std::mutex FLock;

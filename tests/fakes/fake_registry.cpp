@@ -174,6 +174,14 @@ bool TMemoryRegistry::KeyExists(TRegistryRoot ARoot, const std::u16string& APath
   return name && FindKey(*name) != nullptr;
 }
 
+std::map<std::u16string, TMemoryRegistry::TValue> TMemoryRegistry::Values(
+    TRegistryRoot ARoot, const std::u16string& APath) const {
+  const auto name = KeyName(ARoot, APath);
+  std::lock_guard lock(FLock);
+  const TKeyData* key = name ? FindKey(*name) : nullptr;
+  return key == nullptr ? std::map<std::u16string, TValue>{} : key->Values;
+}
+
 std::size_t TMemoryRegistry::ValueCount(TRegistryRoot ARoot, const std::u16string& APath) const {
   const auto name = KeyName(ARoot, APath);
   std::lock_guard lock(FLock);
@@ -200,6 +208,14 @@ TMemoryRegistry::TContent TMemoryRegistry::ContentExcept(TRegistryRoot ARoot,
     }
   }
   return content;
+}
+
+void TMemoryRegistry::ReplaceContent(const TContent& AContent) {
+  std::lock_guard lock(FLock);
+  FKeys.clear();
+  for (const auto& [name, values] : AContent) {
+    FKeys[name].Values = values;
+  }
 }
 
 void TMemoryRegistry::FailOpen(bool AValue) {

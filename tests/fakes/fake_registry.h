@@ -34,6 +34,8 @@ class TMemoryRegistry final : public TRegistry {
   bool KeyExists(TRegistryRoot ARoot, const std::u16string& APath) const;
   // Removes the key with its values and every key below it (as another program may).
   void DeleteKey(TRegistryRoot ARoot, const std::u16string& APath);
+  // Every value of the key by folded name (FoldCase); none when the key is missing.
+  std::map<std::u16string, TValue> Values(TRegistryRoot ARoot, const std::u16string& APath) const;
   // Number of values in the key; 0 when the key is missing.
   std::size_t ValueCount(TRegistryRoot ARoot, const std::u16string& APath) const;
   // Everything stored now, to compare before and after a run; ContentExcept leaves value AName
@@ -41,6 +43,9 @@ class TMemoryRegistry final : public TRegistry {
   TContent Content() const;
   TContent ContentExcept(TRegistryRoot ARoot, const std::u16string& APath,
                          const std::u16string& AName) const;
+  // Makes AContent (as Content gave it) everything stored, for a run that starts again from a
+  // known registry. The counters go on.
+  void ReplaceContent(const TContent& AContent);
 
   // Failure injection: every OpenKey fails (no rights, broken hive); every write and every
   // creation of a key fails (a read-only hive). Reads keep working.

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "fake_registry.h"
 #include "framework/text.h"
@@ -190,6 +192,38 @@ std::vector<TBackend> Backends() {
 
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryContractTest, ::testing::ValuesIn(Backends()),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
+
+// The fake alone: a run that starts again from a known registry (the fuzz targets) gets exactly
+// what Content gave, whatever was written, made or removed since.
+TEST(MemoryRegistryTest, ReplaceContentRestoresKeysAndValuesAsTheyWere) {
+  testing::TMemoryRegistry registry;
+  registry.SetValue(kRegistryCurrentUser, u"Software\\Kept", u"Value", kRegistryDWord,
+                    {1, 0, 0, 0});
+  registry.SetValue(kRegistryCurrentUser, u"Software\\Removed", u"Other", kRegistryBinary, {7});
+  const testing::TMemoryRegistry::TContent saved = registry.Content();
+
+  registry.SetValue(kRegistryCurrentUser, u"Software\\Kept", u"Value", kRegistryString, {2});
+  registry.SetValue(kRegistryCurrentUser, u"Software\\Kept", u"Added", kRegistryBinary, {3});
+  registry.SetValue(kRegistryCurrentUser, u"Software\\New", u"Value", kRegistryBinary, {4});
+  registry.DeleteKey(kRegistryCurrentUser, u"Software\\Removed");
+  registry.ReplaceContent(saved);
+
+  EXPECT_EQ(registry.Content(), saved);
+  EXPECT_FALSE(registry.KeyExists(kRegistryCurrentUser, u"Software\\New"));
+  EXPECT_EQ(registry.ValueCount(kRegistryCurrentUser, u"Software\\Kept"), 1u);
+  const std::map<std::u16string, testing::TMemoryRegistry::TValue> kept{
+      {u"value", {kRegistryDWord, {1, 0, 0, 0}}}};
+  EXPECT_EQ(registry.Values(kRegistryCurrentUser, u"software\\KEPT"), kept);
+  EXPECT_TRUE(registry.Values(kRegistryCurrentUser, u"Software\\New").empty());
+  const auto removed = registry.Value(kRegistryCurrentUser, u"Software\\Removed", u"Other");
+  ASSERT_TRUE(removed.has_value());
+  EXPECT_EQ(removed->Bytes, std::vector<std::uint8_t>{7});
+  // Keys opened afterwards work on the restored content.
+  const auto key =
+      registry.OpenKey(kRegistryCurrentUser, u"Software\\Kept", false, TRegistryAccess::ReadWrite);
+  ASSERT_NE(key, nullptr);
+  EXPECT_TRUE(key->WriteValue(u"Value", kRegistryDWord, std::vector<std::uint8_t>{5, 0, 0, 0}));
+}
 
 }  // namespace
 }  // namespace mon
