@@ -39,13 +39,12 @@ bool IsValidUtf8(std::span<const std::uint8_t> ABytes) {
 }
 
 std::u16string DecodeUtf16(std::span<const std::uint8_t> ABytes, bool ABigEndian) {
-  std::u16string text;
-  text.reserve(ABytes.size() / 2);
-  for (std::size_t i = 0; i + 1 < ABytes.size(); i += 2) {
-    const unsigned first = ABytes[i];
-    const unsigned second = ABytes[i + 1];
-    text.push_back(
-        static_cast<char16_t>(ABigEndian ? (first << 8) | second : (second << 8) | first));
+  // One unit a byte pair (an odd last byte is dropped): sized once, filled in place.
+  std::u16string text(ABytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned first = ABytes[2 * i];
+    const unsigned second = ABytes[2 * i + 1];
+    text[i] = static_cast<char16_t>(ABigEndian ? (first << 8) | second : (second << 8) | first);
   }
   return text;
 }
@@ -140,9 +139,9 @@ TIniFile TIniFile::Parse(std::span<const std::uint8_t> ABytes, const TAnsiDecode
   TSection* current = nullptr;
   std::size_t start = 0;
   while (start <= text.size()) {
-    std::size_t end = text.find_first_of(u"\r\n", start);
-    if (end == std::u16string::npos) {
-      end = text.size();
+    std::size_t end = start;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') {
+      ++end;
     }
     std::u16string_view line = TrimBlanks(std::u16string_view(text).substr(start, end - start));
     start = end + 1;

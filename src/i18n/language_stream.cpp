@@ -37,10 +37,13 @@ class TStreamCursor {
     const std::size_t wanted = static_cast<std::size_t>(count);
     const std::size_t present = std::min(wanted, Remaining() / 2);
     std::u16string text(present, u'\0');
-    for (std::size_t i = 0; i < present; ++i) {
-      text[i] = static_cast<char16_t>(FBytes[FPosition] | (FBytes[FPosition + 1] << 8));
-      FPosition += 2;
+    // Through plain pointers: a table holds thousands of units.
+    const std::uint8_t* source = FBytes.data() + FPosition;
+    for (char16_t& unit : text) {
+      unit = static_cast<char16_t>(source[0] | (source[1] << 8));
+      source += 2;
     }
+    FPosition += 2 * present;
     if (present < wanted) {
       FPosition = FBytes.size();  // cut short: nothing meaningful can follow
     }
@@ -69,9 +72,14 @@ std::int32_t CheckedCount(std::size_t ACount) {
 
 void AppendCountedString(std::vector<std::uint8_t>& AOut, const std::u16string& AText) {
   AppendInt32(AOut, CheckedCount(AText.size()));
+  // Sized once and filled through a plain pointer: a table holds thousands of units.
+  const std::size_t start = AOut.size();
+  AOut.resize(start + 2 * AText.size());
+  std::uint8_t* target = AOut.data() + start;
   for (const char16_t unit : AText) {
-    AOut.push_back(static_cast<std::uint8_t>(unit));
-    AOut.push_back(static_cast<std::uint8_t>(unit >> 8));
+    target[0] = static_cast<std::uint8_t>(unit);
+    target[1] = static_cast<std::uint8_t>(unit >> 8);
+    target += 2;
   }
 }
 

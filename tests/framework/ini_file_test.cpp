@@ -96,6 +96,23 @@ TEST(IniFileTest, SectionKeysInFileOrderEachOnce) {
   EXPECT_TRUE(ini.ReadSectionKeys(u"none").empty());
 }
 
+TEST(IniFileTest, LinesEndInCrLfOrEitherAloneAndEncodingsKeepEveryUnit) {
+  const auto ini = TIniFile::Parse(Bytes("[s]\ra=1\nb=2\r\n\r\nc=3"));
+  EXPECT_EQ(ini.ReadSectionKeys(u"s"), (std::vector<std::u16string>{u"a", u"b", u"c"}));
+  EXPECT_EQ(ini.ReadString(u"s", u"c", u""), u"3");
+  // UTF-16 big-endian with an odd last byte: every whole unit read, the odd byte dropped.
+  std::vector<std::uint8_t> bigEndian{0xFE, 0xFF};
+  for (const char16_t c : std::u16string(u"[s]\nk=v\u6e38")) {
+    bigEndian.push_back(static_cast<std::uint8_t>(c >> 8));
+    bigEndian.push_back(static_cast<std::uint8_t>(c & 0xFF));
+  }
+  bigEndian.push_back(0x41);
+  EXPECT_EQ(TIniFile::Parse(bigEndian).ReadString(u"s", u"k", u""), u"v\u6e38");
+  // Windows-1252 at the edges of its own range 0x80..0x9F, and an unassigned byte kept as is.
+  EXPECT_EQ(TIniFile::Parse(Bytes("[s]\nv=\x7F\x80\x81\x9F\xA0\xFF\n")).ReadString(u"s", u"v", u""),
+            u"\u007F\u20AC\u0081\u0178\u00A0\u00FF");
+}
+
 TEST(IniFileTest, BinaryGarbageDoesNotCrash) {
   std::vector<std::uint8_t> junk;
   for (int i = 0; i < 4096; ++i) {
