@@ -31,17 +31,9 @@ monitor_name=example.korvaldz.KORVALDZ314MON
 config_name=example.korvaldz.KORVALDZ314
 pids=()
 
-cleanup() {
-  if [ -n "${FEED_PID:-}" ] && kill -0 "$FEED_PID" 2>/dev/null; then
-    { echo quit >&"${FEED[1]}"; } 2>/dev/null
-    until_true 10 ended "$FEED_PID"
-  fi
-  stop_feeder_and_programs
-  rm -rf "$work"
-}
+source "$(dirname "$0")/linux_session.sh"
 trap cleanup EXIT
 
-say() { echo "-- $*"; }
 
 # The private session bus: its address and process id, one line each.
 {
@@ -56,14 +48,7 @@ if [ -z "${bus_pid:-}" ]; then
 fi
 pids+=("$bus_pid")
 
-# The private sound server, with a null source as the default microphone.
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-native-protocol-unix \
-  --load="module-null-sink sink_name=spk" --load="module-null-source source_name=mic" \
-  >"$work/pulse.log" 2>&1 &
-pids+=($!)
-server_answers() { pactl info >/dev/null 2>&1; }
-check "the private sound server runs" until_true 20 server_answers
-pactl set-default-source mic >/dev/null
+start_private_sound_server
 
 # The store as another program reads it.
 stored() {
@@ -89,12 +74,6 @@ owned() { [ -n "$(owner_of "$1")" ]; }
 logged() { grep -qxF "$1" "$log"; }
 log_lines() { wc -l <"$log"; }
 
-monitor_pid() { pgrep -P "$FEED_PID" -x korvaldz314mon | head -n 1; }
-node_terminal() {
-  local answer
-  answer=$(feed node)
-  [[ "$answer" == "ok "* ]] && echo "${answer##* }"
-}
 mouse_open() {
   local pid terminal
   pid=$(monitor_pid) || return 1

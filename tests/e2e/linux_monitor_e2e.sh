@@ -32,29 +32,11 @@ store=$XDG_CONFIG_HOME/KORVALDZ314/registry.sqlite3
 monitor=$monitor_dir/korvaldz314mon
 pids=()
 
-# The simulated mouse is asked to quit and given time to, so that it removes its testbed.
-cleanup() {
-  if [ -n "${FEED_PID:-}" ] && kill -0 "$FEED_PID" 2>/dev/null; then
-    { echo quit >&"${FEED[1]}"; } 2>/dev/null
-    until_true 10 ended "$FEED_PID"
-  fi
-  stop_feeder_and_programs
-  rm -rf "$work"
-}
+source "$(dirname "$0")/linux_session.sh"
 trap cleanup EXIT
 
-say() { echo "-- $*"; }
 
-# The private sound server, with a null source as the default microphone.
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-native-protocol-unix \
-  --load="module-null-sink sink_name=spk" --load="module-null-source source_name=mic" \
-  >"$work/pulse.log" 2>&1 &
-pids+=($!)
-server_answers() { pactl info >/dev/null 2>&1; }
-check "the private sound server runs" until_true 20 server_answers
-pactl set-default-source mic >/dev/null
-source_muted() { pactl get-source-mute @DEFAULT_SOURCE@ | grep -q "Mute: yes"; }
-source_unmuted() { pactl get-source-mute @DEFAULT_SOURCE@ | grep -q "Mute: no"; }
+start_private_sound_server
 
 # The store as another program reads it.
 stored() {
@@ -74,15 +56,8 @@ profile_id_is() {
     "4 $(printf '%02X000000' "$1")" ]
 }
 
-# The monitor started inside the testbed is the simulated mouse's child.
-monitor_pid() { pgrep -P "$FEED_PID" -x korvaldz314mon | head -n 1; }
 # The monitor's open descriptors on the mouse's current node: one per running reader. In the
 # testbed a node is a pseudo-terminal; the simulated mouse names it ("ok /dev/hidrawN TERMINAL").
-node_terminal() {
-  local answer
-  answer=$(feed node)
-  [[ "$answer" == "ok "* ]] && echo "${answer##* }"
-}
 open_on() {
   local pid
   pid=$(monitor_pid) || return 1

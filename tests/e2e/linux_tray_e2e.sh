@@ -33,17 +33,9 @@ log=$work/standin.log
 pids=()
 shell() { /usr/bin/python3 "$(dirname "$0")/../companions/linux_desktop_watcher.py" "$@"; }
 
-cleanup() {
-  if [ -n "${FEED_PID:-}" ] && kill -0 "$FEED_PID" 2>/dev/null; then
-    { echo quit >&"${FEED[1]}"; } 2>/dev/null
-    until_true 10 ended "$FEED_PID"
-  fi
-  stop_feeder_and_programs
-  rm -rf "$work"
-}
+source "$(dirname "$0")/linux_session.sh"
 trap cleanup EXIT
 
-say() { echo "-- $*"; }
 
 # The private session bus.
 {
@@ -65,16 +57,7 @@ check "the private display runs" until_true 20 test -s "$work/display"
 export DISPLAY=:$(head -n 1 "$work/display")
 unset WAYLAND_DISPLAY  # GTK would take the caller's Wayland display before ours
 
-# The private sound server, with a null source as the default microphone.
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-native-protocol-unix \
-  --load="module-null-sink sink_name=spk" --load="module-null-source source_name=mic" \
-  >"$work/pulse.log" 2>&1 &
-pids+=($!)
-server_answers() { pactl info >/dev/null 2>&1; }
-check "the private sound server runs" until_true 20 server_answers
-pactl set-default-source mic >/dev/null
-source_muted() { pactl get-source-mute @DEFAULT_SOURCE@ | grep -q "Mute: yes"; }
-source_unmuted() { pactl get-source-mute @DEFAULT_SOURCE@ | grep -q "Mute: no"; }
+start_private_sound_server
 store=$XDG_CONFIG_HOME/KORVALDZ314/registry.sqlite3
 profile_id_is() {
   [ "$(/usr/bin/python3 - "$store" <<'PY' 2>/dev/null
@@ -110,7 +93,6 @@ notice_count_is() { [ "$(notices | wc -l)" = "$1" ]; }
 pids+=($!)
 check "the stand-in configuration program owns its name" until_true 10 owned example.korvaldz.KORVALDZ314
 
-monitor_pid() { pgrep -P "$FEED_PID" -x korvaldz314mon | head -n 1; }
 start_monitor_with_mouse() {
   coproc FEED { exec umockdev-wrapper "$companions/sim_hidraw_mouse" -- "$monitor" 2>>"$work/monitor.err"; }
   FEED_PID=$!
@@ -166,11 +148,6 @@ start_monitor_with_mouse
 check "the monitor registers its item again" until_true 20 registrations_are 2
 check "  ... with the menu in English" until_true 10 menu_is "Config|Exit"
 # The mouse is open when a report is handled: wait for the arrival delay's end.
-node_terminal() {
-  local answer
-  answer=$(feed node)
-  [[ "$answer" == "ok "* ]] && echo "${answer##* }"
-}
 mouse_open() {
   local pid terminal
   pid=$(monitor_pid) || return 1
